@@ -1,0 +1,130 @@
+#include "commands/Commands.h"
+
+#include <array>
+
+#include "escape/Mandelbrot.h"
+#include "surface/Surface.h"
+
+namespace galleri {
+
+namespace {
+
+using K = CommandKind;
+constexpr auto F = K::Figure;
+
+constexpr std::array kMenus = {
+    Menu{"strangeattractor1", "strange attractor"},
+    Menu{"mandelbroot1", "mandelbroot"},
+    Menu{"mandeldragon1", "dragons"},
+    Menu{"julia1", "julia"},
+    Menu{"juliadragons1", "juliadragons"},
+};
+
+constexpr const char* kStrange = "strangeattractor1";
+constexpr const char* kMandel = "mandelbroot1";
+constexpr const char* kDragons = "mandeldragon1";
+constexpr const char* kJulia = "julia1";
+constexpr const char* kJuliaDragons = "juliadragons1";
+
+// Menu order; within a menu, the order of its items.
+const std::array kCommands = {
+    Command{kStrange, "lorenz_1", "lorenz11", F, nullptr, 0},
+    Command{kStrange, "lorenz_2", "lorenz21", F, nullptr, 1},
+    Command{kStrange, "lorenz_3", "lorenz31", F, nullptr, 2},
+    Command{kStrange, "strange_1", "s11", F, nullptr, 0},
+    Command{kStrange, "strange_2", "s21", F, nullptr, 1},
+    Command{kStrange, "bifurcation_1", "bifurcation11", F, nullptr, 0},
+    Command{kStrange, "bifurcation_2", "bifurcation21", F, nullptr, 1},
+    Command{kStrange, "bifurcation_3", "bifurcation31", F, nullptr, 2},
+    Command{kStrange, "bifurcation_4", "bifurcation41", F, nullptr, 3},
+    Command{kStrange, "snowflake", "snowflake1", F, nullptr, 0},
+    Command{kStrange, "snowflake13", "snow131", F, nullptr, 0},
+    Command{kStrange, "sierpinski triangle", "sierpinskitriangle1", F, nullptr, 0},
+    Command{kStrange, "träd", "trd1", F, nullptr, 0},
+    Command{kStrange, "faraos bröstplatta", "faraosbrstplatta1", F, nullptr, 0},
+    Command{kStrange, "binary decomposition", "binarydecomposition1", F, nullptr, 0},
+
+    Command{kMandel, "m_1", "m11", F, DrawMandelbrot, 0},
+    Command{kMandel, "m_2", "m21", F, DrawMandelbrot, 1},
+    Command{kMandel, "m_3", "m31", F, DrawMandelbrot, 2},
+    Command{kMandel, "m_4", "m41", F, DrawMandelbrot, 3},
+    Command{kMandel, "m_5", "m51", F, DrawMandelbrot, 4},
+    Command{kMandel, "m_6", "m61", F, DrawMandelbrot, 5},
+    Command{kMandel, "m_7", "m71", F, DrawMandelbrot, 6},
+    Command{kMandel, "m_8", "m81", F, DrawMandelbrot, 7},
+    Command{kMandel, "m_9", "m91", F, DrawMandelbrot, 8},
+    Command{kMandel, "m_10", "m101", F, DrawMandelbrot, 9},
+    Command{kMandel, "m_11", "m111", F, DrawMandelbrot, 10},
+    Command{kMandel, "m_12", "m121", F, DrawMandelbrot, 11},
+    Command{kMandel, "m_13", "m131", F, DrawMandelbrot, 12},
+    Command{kMandel, "m_14", "m141", F, DrawMandelbrot, 13},
+
+    Command{kDragons, "mandeldragon", "mandeldragon2", F, nullptr, 0},
+    Command{kDragons, "mandelphoenix", "mandelphoenix1", F, nullptr, 0},
+
+    Command{kJulia, "j_1", "j11", F, nullptr, 0},
+    Command{kJulia, "j_2", "j21", F, nullptr, 1},
+    Command{kJulia, "j_3", "j31", F, nullptr, 2},
+    Command{kJulia, "j_4", "j41", F, nullptr, 3},
+    Command{kJulia, "j_5", "j51", F, nullptr, 4},
+    Command{kJulia, "j_6", "j61", F, nullptr, 5},
+    Command{kJulia, "j_7", "j71", F, nullptr, 6},
+    Command{kJulia, "j_8", "j8J81", F, nullptr, 7},
+    Command{kJulia, "j_9", "j91", F, nullptr, 8},
+    Command{kJulia, "j_10", "j101", F, nullptr, 9},
+    Command{kJulia, "j_11", "j111", F, nullptr, 10},
+    Command{kJulia, "j_12", "j121", F, nullptr, 11},
+    Command{kJulia, "j_13", "j131", F, nullptr, 12},
+    Command{kJulia, "j_14", "j141", F, nullptr, 13},
+    Command{kJulia, "j_15", "j151", F, nullptr, 14},
+
+    // "jd_10" reaches preset 0; "jd_1" to "jd_9" their own numbers.
+    Command{kJuliaDragons, "jd_1", "jd11", F, nullptr, 1},
+    Command{kJuliaDragons, "jd_2", "jd21", F, nullptr, 2},
+    Command{kJuliaDragons, "jd_3", "jd31", F, nullptr, 3},
+    Command{kJuliaDragons, "jd_4", "jd41", F, nullptr, 4},
+    Command{kJuliaDragons, "jd_5", "jd51", F, nullptr, 5},
+    Command{kJuliaDragons, "jd_6", "jd61", F, nullptr, 6},
+    Command{kJuliaDragons, "jd_7", "jd71", F, nullptr, 7},
+    Command{kJuliaDragons, "jd_8", "jd81", F, nullptr, 8},
+    Command{kJuliaDragons, "jd_9", "jd91", F, nullptr, 9},
+    Command{kJuliaDragons, "jd_10", "jd101", F, nullptr, 0},
+
+    Command{nullptr, "spara bild", "sparabild1", K::SavePicture, nullptr, 0},
+};
+
+}  // namespace
+
+std::span<const Menu> Menus() {
+    return kMenus;
+}
+std::span<const Command> Commands() {
+    return kCommands;
+}
+
+const Command* FindCommand(std::string_view name) {
+    for (const Command& c : kCommands) {
+        if (name == c.item || name == c.caption) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+void RunFigure(Surface& surface, const Command& command) {
+    if (command.draw == nullptr) {
+        return;
+    }
+    try {
+        command.draw(surface, command.preset);
+    } catch (...) {
+        // An error leaves the renderer before its EndRender: give the window
+        // back all the same.
+        if (surface.RunOpen()) {
+            surface.EndRender();
+        }
+        throw;
+    }
+}
+
+}  // namespace galleri

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace galleri {
+
+class Surface;
+
+// A drop-down menu of the menu bar.
+struct Menu {
+    const char* item;     // object name, e.g. "mandelbroot1"
+    const char* caption;  // e.g. "mandelbroot"
+};
+
+enum class CommandKind { Figure, SavePicture };
+
+// One menu command. The window builds its menu from this table and the CLI
+// looks figures up in it; adding a command touches one row.
+struct Command {
+    const char* menu;     // item name of its menu; nullptr for the bar command
+    const char* caption;  // e.g. "m_1", "träd"
+    const char* item;     // e.g. "m11", "trd1"
+    CommandKind kind;
+    void (*draw)(Surface&, int);  // renderer; nullptr while not built
+    int preset;                   // index passed to draw (0 where none)
+
+    bool Enabled() const { return kind == CommandKind::SavePicture || draw != nullptr; }
+};
+
+std::span<const Menu> Menus();
+std::span<const Command> Commands();
+
+// The command whose item name or caption is `name`, or nullptr.
+const Command* FindCommand(std::string_view name);
+
+// Draws a figure command. Whatever ends the drawing (done, stopped, or an
+// error, which is rethrown), the render run is closed: the window enabled
+// again and the cursor restored.
+void RunFigure(Surface& surface, const Command& command);
+
+}  // namespace galleri

@@ -1,0 +1,164 @@
+#include "escape/EscapeKernels.h"
+
+#include <cmath>
+
+namespace galleri {
+
+namespace {
+
+constexpr uint32_t kMaxColor = 0xFFFFFF;
+
+// Per-pixel iterations. Each returns Count and leaves the state the colour
+// rule needs. The escape test of the z^2 + c family lags one iteration
+// behind: it sees the squares that the previous iteration formed, so it
+// judges the iterate that iteration started from.
+
+struct Final {
+    uint32_t count;
+    double zx, zy;  // the last iterate produced
+    double x2, y2;  // squares left by the last iteration
+};
+
+Final IterateQuadratic(const EscapeParams& p, double zx, double zy, double cx, double cy) {
+    double x2 = 0, y2 = 0;
+    uint32_t count = 0;
+    while (static_cast<int64_t>(count) < p.limit && x2 + y2 < 4.0) {
+        x2 = zx * zx;
+        y2 = zy * zy;
+        zy = (zx * 2) * zy + cy;
+        zx = (x2 - y2) + cx;
+        count += p.countStep;
+    }
+    return {count, zx, zy, x2, y2};
+}
+
+Final IterateJuliaDragon(const EscapeParams& p, double zx, double zy) {
+    const double P = p.cx, Q = p.cy;
+    double x2 = 0, y2 = 0;
+    uint32_t count = 0;
+    while (static_cast<int64_t>(count) < p.limit && x2 + y2 < 4.0) {
+        x2 = zx * zx;
+        y2 = zy * zy;
+        const double a = (y2 - x2) + zx;
+        const double b = (zx * zy + zx * zy) - zy;
+        zy = Q * a - P * b;
+        zx = P * a + Q * b;
+        count += p.countStep;
+    }
+    return {count, zx, zy, x2, y2};
+}
+
+uint32_t MandelDragonCount(const EscapeParams& p, double px, double py) {
+    double zx = 0.5, zy = 0;
+    uint32_t count = 0;
+    // No lag here: the test squares the current iterate.
+    while (zx * zx + zy * zy < 4.0 && static_cast<int64_t>(count) < p.limit) {
+        const double a = (zy - zx) * (zy + zx) + zx;
+        const double b = (zx * zy + zx * zy) - zy;
+        zx = px * a + py * b;
+        zy = py * a - px * b;
+        count += p.countStep;
+    }
+    return count;
+}
+
+uint32_t MandelPhoenixCount(const EscapeParams& p, double px, double py) {
+    double zx = 0, zy = 0, ox = 0, oy = 0, x2 = 0, y2 = 0;
+    uint32_t count = 0;
+    while (static_cast<int64_t>(count) < p.limit && x2 + y2 < 4.0) {
+        x2 = zx * zx;
+        y2 = zy * zy;
+        const double nx = ((x2 - y2) + px) + py * ox;
+        const double ny = (zx * 2) * zy + py * oy;
+        ox = zx;
+        oy = zy;
+        zx = nx;
+        zy = ny;
+        count += p.countStep;
+    }
+    return count;
+}
+
+// Colour of a point that stayed: the squared magnitude S of the iterate the
+// last iteration started from, spread over 1..MaxColor.
+uint32_t InsideColour(double s) {
+    const int64_t t = static_cast<int64_t>(s * static_cast<double>(kMaxColor));
+    return static_cast<uint32_t>(t % static_cast<int64_t>(kMaxColor)) + 1;
+}
+
+double ArcCosine(double t) {
+    return std::atan(std::sqrt(1 - t * t) / t);
+}
+
+uint32_t BinaryColour(double zx, double zy) {
+    if (zx == 0) {
+        return kMaxColor;
+    }
+    const double t = std::fabs(zx) / std::sqrt(zx * zx + zy * zy);
+    double phi = ArcCosine(t);
+    if (zx < 0 && zy >= 0) {
+        phi = phi + 1.5707963;
+    } else if (zx < 0 && zy < 0) {
+        phi = phi + 3.14159625;
+    } else if (zx > 0 && zy < 0) {
+        phi = phi + 4.7123889;
+    }
+    return (phi >= 0 && phi <= 3.14159625) ? kMaxColor : 0;
+}
+
+}  // namespace
+
+uint32_t EscapeColour(const EscapeParams& p, double px, double py) {
+    switch (p.kind) {
+        case IterationKind::Mandelbrot:
+            return IterateQuadratic(p, 0, 0, px, py).count % (kMaxColor + 1);
+        case IterationKind::Julia: {
+            const Final f = IterateQuadratic(p, px, py, p.cx, p.cy);
+            if (static_cast<int64_t>(f.count) < p.limit) {
+                return kMaxColor - 1;
+            }
+            return InsideColour(f.x2 + f.y2) % (kMaxColor + 1);
+        }
+        case IterationKind::JuliaDragon: {
+            const Final f = IterateJuliaDragon(p, px, py);
+            if (static_cast<int64_t>(f.count) < p.limit) {
+                return kMaxColor;
+            }
+            return InsideColour(f.x2 + f.y2) % (kMaxColor + 1);
+        }
+        case IterationKind::MandelDragon:
+            return MandelDragonCount(p, px, py) % (kMaxColor + 1);
+        case IterationKind::MandelPhoenix:
+            return MandelPhoenixCount(p, px, py) % (kMaxColor + 1);
+        case IterationKind::BinaryDecomposition: {
+            const Final f = IterateQuadratic(p, px, py, p.cx, p.cy);
+            return BinaryColour(f.zx, f.zy);
+        }
+    }
+    return 0;
+}
+
+uint64_t EscapeIterations(const EscapeParams& p, double px, double py) {
+    uint32_t count = 0;
+    switch (p.kind) {
+        case IterationKind::Mandelbrot:
+            count = IterateQuadratic(p, 0, 0, px, py).count;
+            break;
+        case IterationKind::Julia:
+        case IterationKind::BinaryDecomposition:
+            count = IterateQuadratic(p, px, py, p.cx, p.cy).count;
+            break;
+        case IterationKind::JuliaDragon:
+            count = IterateJuliaDragon(p, px, py).count;
+            break;
+        case IterationKind::MandelDragon:
+            count = MandelDragonCount(p, px, py);
+            break;
+        case IterationKind::MandelPhoenix:
+            count = MandelPhoenixCount(p, px, py);
+            break;
+    }
+    return count / p.countStep;
+}
+
+}  // namespace galleri

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+namespace galleri {
+
+// Which iteration an escape-time figure runs per pixel.
+enum class IterationKind {
+    Mandelbrot,           // z <- z^2 + c from z = 0, colour = Count mod 2^24
+    Julia,                // z <- z^2 + c from the pixel's point, colour by |z|^2
+    JuliaDragon,          // z <- lambda z (1 - z) from the pixel's point
+    MandelDragon,         // lambda from the pixel, z from 1/2, no lag in the test
+    MandelPhoenix,        // z <- z^2 + p + q z_-1
+    BinaryDecomposition,  // Julia iteration, black or white by the last iterate
+};
+
+// Everything the per-pixel iteration needs besides the point itself.
+struct EscapeParams {
+    IterationKind kind = IterationKind::Mandelbrot;
+    int64_t limit = 0;       // IterationLimit: iterate while Count < limit
+    uint32_t countStep = 1;  // Count grows by this per iteration
+    double cx = 0;           // Julia c, or the dragon's lambda = (cx, cy)
+    double cy = 0;
+};
+
+// The plain scalar reference: colour of the pixel whose point is (px, py).
+// Every fast path must give exactly these values.
+uint32_t EscapeColour(const EscapeParams& params, double px, double py);
+
+// The iteration count the reference spends on one pixel (for benchmarks).
+uint64_t EscapeIterations(const EscapeParams& params, double px, double py);
+
+}  // namespace galleri

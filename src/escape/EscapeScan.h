@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "escape/EscapeKernels.h"
+
+namespace galleri {
+
+class Surface;
+
+// How a pixel's point is formed from the plane window.
+enum class PointForm {
+    Accumulated,  // row table by repeated subtraction, real part a running sum
+    Direct,       // (left + i*dx, top - j*dy) afresh for every pixel
+};
+
+enum class RepaintOp { None, Update, Refresh };
+
+// The settings each escape-time figure gives the shared scan.
+struct ScanSettings {
+    PointForm form = PointForm::Accumulated;
+    int divisorExtra = 0;     // window divided by ImgWidth + extra, ImgHeight + extra
+    int messageInterval = 0;  // repaint and handle messages every so many columns; 0: never
+    RepaintOp repaint = RepaintOp::None;
+    bool testsAbort = true;  // stop test after each column
+};
+
+// The points of the scan: the real part of every column and the imaginary part
+// of every row, computed once in the order the form prescribes. A pixel's
+// point is (columnRe[i], rowIm[j]) in both forms.
+struct ScanGrid {
+    int columns = 0;  // ImgWidth + 1
+    int rows = 0;     // ImgHeight + 1
+    std::vector<double> columnRe;
+    std::vector<double> rowIm;
+};
+
+// Rows the accumulated form's row table holds (0 to 4096).
+inline constexpr int kRowTableSize = 4097;
+
+// Builds the grid for the surface's plane window and picture size. The
+// accumulated form raises the range error for a picture over 4096 rows high.
+ScanGrid MakeScanGrid(double left, double right, double bottom, double top, int width, int height,
+                      const ScanSettings& settings);
+
+// Computes whole columns of colours independently of the picture.
+class EscapeEngine {
+  public:
+    virtual ~EscapeEngine() = default;
+    // Colours of columns first .. first+count-1, column after column, each
+    // grid.rows values from the top row down.
+    virtual void ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first,
+                                int count, uint32_t* out) = 0;
+};
+
+// The plain one-pixel-at-a-time engine on the calling thread.
+class ScalarEngine : public EscapeEngine {
+  public:
+    void ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first, int count,
+                        uint32_t* out) override;
+};
+
+// The scan shared by the escape-time figures: columns 0..ImgWidth, each from
+// row 0 down to row ImgHeight, with repaint and message points and the stop
+// test at the column boundaries the settings give. The plane window is read
+// from the surface (binary decomposition passes its own rectangle).
+void EscapeScan(Surface& surface, const ScanSettings& settings, const EscapeParams& params);
+void EscapeScan(Surface& surface, const ScanSettings& settings, const EscapeParams& params,
+                double left, double right, double bottom, double top);
+
+}  // namespace galleri

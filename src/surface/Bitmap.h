@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace galleri {
+
+// White in the colour layout the program computes in: red in the lowest byte,
+// then green, then blue.
+inline constexpr uint32_t kWhite = 0xFFFFFF;
+
+// The picture's pixels, stored as the colour values the figures compute.
+// Conversion to the toolkit's layout happens only for display and files.
+class Bitmap {
+  public:
+    Bitmap() = default;
+    Bitmap(int width, int height, uint32_t fill = kWhite);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Empty() const { return width_ == 0 || height_ == 0; }
+
+    bool Contains(int64_t x, int64_t y) const {
+        return x >= 0 && y >= 0 && x < width_ && y < height_;
+    }
+    // Writes outside the bitmap are clipped without error, like a canvas.
+    void Set(int64_t x, int64_t y, uint32_t colour) {
+        if (Contains(x, y)) {
+            pixels_[static_cast<std::size_t>(y) * width_ + x] = colour;
+        }
+    }
+    uint32_t Get(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
+    const uint32_t* Row(int y) const {
+        return pixels_.data() + static_cast<std::size_t>(y) * width_;
+    }
+    const std::vector<uint32_t>& Pixels() const { return pixels_; }
+
+    // Fills the rectangle from (0, 0) to (width, height), clipped to the bitmap.
+    void FillRect(int width, int height, uint32_t colour);
+    // New size; what survives keeps its place, the gained area is white.
+    void Resize(int width, int height);
+
+    bool operator==(const Bitmap&) const = default;
+
+  private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<uint32_t> pixels_;
+};
+
+}  // namespace galleri
