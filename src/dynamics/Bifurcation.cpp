@@ -41,15 +41,10 @@ void DrawBifurcation(Surface& surface, int index) {
             x = (r * x) * (1.0 - x);
             escaped = x > kEscapeBound || x < -kEscapeBound;
             if (!escaped) {
-                double v = 0.0;
-                if (fullHeight) {
-                    const int32_t h = surface.ImgHeight();
-                    const double scale = CheckedAdd<int32_t>(surface.ImgHeight(), 1);
-                    v = h - x * scale;
-                } else {
-                    v = surface.ImgHeight() - (x / r) * 700.0;
-                }
                 const int32_t h = surface.ImgHeight();
+                // H + 1 is an integer; the product is subtracted from H.
+                const double v =
+                    fullHeight ? h - x * CheckedAdd<int32_t>(h, 1) : h - (x / r) * 700.0;
                 const uint16_t row = (v >= 0.0 && v <= h) ? ToU16(TruncToI32(v)) : ToU16(h);
                 if (j > kLastHidden && row < surface.ImgHeight() && col < surface.ImgWidth()) {
                     surface.PutPixel(col, row, kRed);
