@@ -7,10 +7,10 @@
 namespace galleri {
 
 void TurtleForward(Surface& surface) {
-    surface.TurtleX = surface.TurtleX +
-                      surface.TurtleStep * std::cos(surface.TurtleHeading * kRadiansPerDegree);
-    surface.TurtleY = surface.TurtleY +
-                      surface.TurtleStep * std::sin(surface.TurtleHeading * kRadiansPerDegree);
+    surface.TurtleX =
+        surface.TurtleX + surface.TurtleStep * std::cos(surface.TurtleHeading * kRadiansPerDegree);
+    surface.TurtleY =
+        surface.TurtleY + surface.TurtleStep * std::sin(surface.TurtleHeading * kRadiansPerDegree);
 }
 
 void TurtleTurn(Surface& surface, double delta) {
