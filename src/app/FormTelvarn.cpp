@@ -85,8 +85,7 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
 TFormTelvarn::~TFormTelvarn() = default;
 
 void TFormTelvarn::FormCreate() {
-    const QString title = QApplication::applicationDisplayName();
-    setWindowTitle(title.isEmpty() ? QString::fromUtf8(kApplicationTitle) : title);
+    setWindowTitle(QString::fromUtf8(kApplicationTitle));
 }
 
 void TFormTelvarn::BuildMenu() {
