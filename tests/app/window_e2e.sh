@@ -61,14 +61,19 @@ keys() {
 }
 
 # Alt opens the menu bar, Right moves to "mandelbroot", Down opens it on
-# "m_1"; four more Downs reach "m_5". Escape follows Return at once, so it
-# arrives while the figure draws and stops it at the first ten-column
-# boundary.
+# "m_1"; four more Downs reach "m_5". Escape is pressed again and again from
+# the moment Return starts the figure: a press before the run begins is
+# cleared by it, one during the run stops it at the next ten-column boundary,
+# and one after it does nothing.
 keys alt Right Down
 sleep 0.3
 keys Down Down Down Down
 xdotool key --delay 0 Return Escape
-sleep 1.5
+for _ in $(seq 20); do
+  xdotool key Escape
+  sleep 0.05
+done
+sleep 1
 kill -0 "$app_pid" 2>/dev/null || fail "galleri ended while drawing"
 
 # Alt, then Right five times reaches "spara bild" on the bar.
