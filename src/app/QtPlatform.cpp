@@ -35,6 +35,17 @@ void QtPlatform::SetCursor(int16_t code) {
 }
 
 void QtPlatform::SetFormEnabled(bool enabled) {
+    // A disabled window still follows the window manager's resize handles;
+    // its size is held during a run so that the picture control keeps the
+    // size of the picture being drawn.
+    if (!enabled && form_->isEnabled()) {
+        heldMinimum_ = form_->minimumSize();
+        heldMaximum_ = form_->maximumSize();
+        form_->setFixedSize(form_->size());
+    } else if (enabled && !form_->isEnabled()) {
+        form_->setMinimumSize(heldMinimum_);
+        form_->setMaximumSize(heldMaximum_);
+    }
     form_->setEnabled(enabled);
 }
 

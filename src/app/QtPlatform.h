@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <functional>
 
 #include "surface/Platform.h"
@@ -43,6 +44,8 @@ class QtPlatform : public Platform {
     QWidget* form_;
     QWidget* img_ = nullptr;
     int16_t cursor_ = kCursorDefault;
+    QSize heldMinimum_;
+    QSize heldMaximum_;
 };
 
 }  // namespace galleri

@@ -242,7 +242,15 @@ void WindowTest::pictureShownInDisplayColours() {
 void WindowTest::runDisablesWindowAndShowsHourglass() {
     SetClientSize(240, 200);
     std::vector<RunState> during;
-    Run("m11", [&](int) { during.push_back(Observe()); });
+    Run("m11", [&](int point) {
+        if (point == 1) {
+            // The window keeps its size while a figure draws.
+            form->resize(400, 400);
+            QCoreApplication::processEvents();
+            QCOMPARE(form->Img()->size(), QSize(240, 200));
+        }
+        during.push_back(Observe());
+    });
     // 241 columns, a message point after every tenth.
     QCOMPARE(static_cast<int>(during.size()), 24);
     for (const RunState& st : during) {
@@ -255,6 +263,8 @@ void WindowTest::runDisablesWindowAndShowsHourglass() {
     QCOMPARE(form->DrawingSurface().Host().Cursor(), kCursorDefault);
     QVERIFY(messages.empty());
     QVERIFY(!ColumnsWhite(form->DrawingSurface().Picture(), 230, 240));
+    QCOMPARE(form->minimumSize(), QSize(200, 100));
+    SetClientSize(300, 250);
 }
 
 void WindowTest::escapeStopsAtTenColumnBoundary_data() {
