@@ -120,16 +120,22 @@ void TFormTelvarn::RunCommand(const Command& command) {
         return;  // runs never nest (the disabled window refuses commands anyway)
     }
     drawing_ = true;
+    // RunFigure gives the window and the cursor back whatever ends the run;
+    // an error is shown once the run is over.
+    bool failed = true;
+    QString error = QStringLiteral("The figure ended with an unknown error.");
     try {
         RunFigure(surface_, command);
+        failed = false;
     } catch (const std::exception& e) {
-        // RunFigure has given the window and the cursor back already.
-        drawing_ = false;
-        img->update();
-        report(QMessageBox::Critical, QString::fromUtf8(e.what()));
+        error = QString::fromUtf8(e.what());
+    } catch (...) {
     }
     drawing_ = false;
     img->update();
+    if (failed) {
+        report(QMessageBox::Critical, error);
+    }
     if (closePending_) {
         // The window was closed while the figure drew: close it now.
         closePending_ = false;
@@ -163,6 +169,8 @@ void TFormTelvarn::sparabild1Click() {
         SavePicture(surface_.Picture(), path.toStdString());
     } catch (const std::exception& e) {
         report(QMessageBox::Critical, QString::fromUtf8(e.what()));
+    } catch (...) {
+        report(QMessageBox::Critical, QStringLiteral("The picture could not be saved."));
     }
 }
 
