@@ -79,6 +79,8 @@ class WindowTest : public QObject {
     void resizeGivesNewWhitePicture();
     void closeDuringRunStopsThenCloses();
 
+    void saveDialogAsDesigned();
+    void saveThroughRealDialogAddsJpgSuffix();
     void saveBeforeFirstFigure();
     void saveReplacesExistingFile();
     void saveCancelledWritesNothing();
@@ -379,6 +381,41 @@ void WindowTest::closeDuringRunStopsThenCloses() {
     QVERIFY(!form->isVisible());
     QVERIFY(form->isEnabled());
     QVERIFY(!HourglassShown());
+}
+
+void WindowTest::saveDialogAsDesigned() {
+    QFileDialog* d = form->SaveDialog();
+    QVERIFY(d->testOption(QFileDialog::DontUseNativeDialog));
+    QVERIFY(d->testOption(QFileDialog::DontConfirmOverwrite));
+    QCOMPARE(d->acceptMode(), QFileDialog::AcceptSave);
+    QCOMPARE(d->defaultSuffix(), QStringLiteral("jpg"));
+    QVERIFY(d->nameFilters().size() >= 2);
+    QVERIFY(d->nameFilters()[1].startsWith(QStringLiteral("JPEG")));
+    QCOMPARE(d->selectedNameFilter(), d->nameFilters()[1]);
+}
+
+void WindowTest::saveThroughRealDialogAddsJpgSuffix() {
+    // A window whose dialog step is its own.
+    TFormTelvarn own;
+    own.report = [this](QMessageBox::Icon icon, const QString& text) {
+        messages.push_back({icon, text});
+    };
+    Surface& s = own.DrawingSurface();
+    s.ClearAndBegin();
+    s.PutPixel(5, 5, 0x0000FF);
+    s.EndRender();
+    QTemporaryDir dir;
+    QFileDialog* d = own.SaveDialog();
+    d->setDirectory(dir.path());
+    QTimer::singleShot(0, d, [d] {
+        d->selectFile(QStringLiteral("bild"));  // typed without an extension
+        static_cast<QDialog*>(d)->accept();
+    });
+    own.findChild<QAction*>(QStringLiteral("sparabild1"))->trigger();
+    QVERIFY2(messages.empty(), messages.empty() ? "" : qPrintable(messages[0].text));
+    QFile saved(dir.filePath(QStringLiteral("bild.jpg")));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.read(2), QByteArray("\xFF\xD8", 2));  // JPEG start of image
 }
 
 void WindowTest::saveBeforeFirstFigure() {
