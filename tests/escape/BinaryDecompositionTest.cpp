@@ -6,7 +6,7 @@
 namespace galleri {
 namespace {
 
-using testing::HeadlessFigure;
+using testsupport::HeadlessFigure;
 
 TEST(BinaryDecomposition, TopLeftPixelIsBlack) {
     HeadlessFigure f(37, 29);

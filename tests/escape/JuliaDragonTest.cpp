@@ -7,7 +7,7 @@
 namespace galleri {
 namespace {
 
-using testing::HeadlessFigure;
+using testsupport::HeadlessFigure;
 
 TEST(JuliaDragon, StateAndCorner) {
     HeadlessFigure f(41, 37);
@@ -51,8 +51,8 @@ TEST(JuliaDragon, UpdateEveryTwentyFifthColumnAndStop) {
     DrawJuliaDragon(f.surface, 1);
     EXPECT_EQ(f.platform.updates, 2);
     EXPECT_EQ(f.platform.refreshes, 0);
-    EXPECT_TRUE(testing::StopsAtColumnBoundary("jd_1", 120, 60, 1, 25));
-    EXPECT_TRUE(testing::StopsAtColumnBoundary("jd_1", 120, 60, 2, 25));
+    EXPECT_TRUE(testsupport::StopsAtColumnBoundary("jd_1", 120, 60, 1, 25));
+    EXPECT_TRUE(testsupport::StopsAtColumnBoundary("jd_1", 120, 60, 2, 25));
 }
 
 TEST(JuliaDragon, MenuWiring) {

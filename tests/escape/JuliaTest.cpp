@@ -7,7 +7,7 @@
 namespace galleri {
 namespace {
 
-using testing::HeadlessFigure;
+using testsupport::HeadlessFigure;
 
 TEST(Julia, CornerIsBackgroundAndStateIsSet) {
     HeadlessFigure f(33, 21);
@@ -63,8 +63,8 @@ TEST(Julia, UpdateEveryTwentyFifthColumnAndStop) {
     EXPECT_EQ(f.platform.updates, 3);
     EXPECT_EQ(f.platform.refreshes, 0);
     EXPECT_EQ(f.platform.messagePoints, 3);
-    EXPECT_TRUE(testing::StopsAtColumnBoundary("j_1", 120, 40, 1, 25));
-    EXPECT_TRUE(testing::StopsAtColumnBoundary("j_1", 120, 40, 3, 25));
+    EXPECT_TRUE(testsupport::StopsAtColumnBoundary("j_1", 120, 40, 1, 25));
+    EXPECT_TRUE(testsupport::StopsAtColumnBoundary("j_1", 120, 40, 3, 25));
 }
 
 TEST(Julia, MenuWiring) {

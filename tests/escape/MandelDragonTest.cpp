@@ -6,7 +6,7 @@
 namespace galleri {
 namespace {
 
-using testing::HeadlessFigure;
+using testsupport::HeadlessFigure;
 
 TEST(MandelDragon, LeftEdgeOnTheRealAxis) {
     // The window is divided by height + 1 = 4: row 2 is exactly 0, and column
@@ -24,7 +24,7 @@ TEST(MandelDragon, LeftEdgeOnTheRealAxis) {
 
 TEST(MandelDragon, LastColumnAndRowLieInsideTheWindow) {
     // The window is divided by width + 1 and height + 1.
-    testing::RecordingEngine engine;
+    testsupport::RecordingEngine engine;
     HeadlessFigure f(63, 41);
     f.surface.SetEngine(&engine);
     f.Run("mandeldragon");
@@ -40,8 +40,8 @@ TEST(MandelDragon, UpdateEveryTenthColumnAndStop) {
     f.Run("mandeldragon");
     EXPECT_EQ(f.platform.updates, 4);
     EXPECT_EQ(f.platform.refreshes, 0);
-    EXPECT_TRUE(testing::StopsAtColumnBoundary("mandeldragon", 64, 40, 1, 10));
-    EXPECT_TRUE(testing::StopsAtColumnBoundary("mandeldragon", 64, 40, 4, 10));
+    EXPECT_TRUE(testsupport::StopsAtColumnBoundary("mandeldragon", 64, 40, 1, 10));
+    EXPECT_TRUE(testsupport::StopsAtColumnBoundary("mandeldragon", 64, 40, 4, 10));
 }
 
 TEST(MandelDragon, RowTableHoldsAtMost4096Rows) {

@@ -6,7 +6,7 @@
 namespace galleri {
 namespace {
 
-using testing::HeadlessFigure;
+using testsupport::HeadlessFigure;
 
 TEST(MandelPhoenix, LeftEdgePixels) {
     // Column 0 is p = -2.1: z1 = -2.1, and the lagging test sees 4.41
@@ -24,7 +24,7 @@ TEST(MandelPhoenix, LeftEdgePixels) {
 }
 
 TEST(MandelPhoenix, LastColumnAndRowOnTheWindowEdges) {
-    testing::RecordingEngine engine;
+    testsupport::RecordingEngine engine;
     HeadlessFigure f(63, 41);
     f.surface.SetEngine(&engine);
     f.Run("mandelphoenix");
@@ -38,8 +38,8 @@ TEST(MandelPhoenix, UpdateEveryTenthColumnAndStop) {
     f.Run("mandelphoenix");
     EXPECT_EQ(f.platform.updates, 3);
     EXPECT_EQ(f.platform.refreshes, 0);
-    EXPECT_TRUE(testing::StopsAtColumnBoundary("mandelphoenix", 64, 40, 2, 10));
-    EXPECT_TRUE(testing::StopsAtColumnBoundary("mandelphoenix", 64, 40, 6, 10));
+    EXPECT_TRUE(testsupport::StopsAtColumnBoundary("mandelphoenix", 64, 40, 2, 10));
+    EXPECT_TRUE(testsupport::StopsAtColumnBoundary("mandelphoenix", 64, 40, 6, 10));
 }
 
 TEST(MandelPhoenix, RowTableHoldsAtMost4096Rows) {

@@ -7,8 +7,8 @@
 namespace galleri {
 namespace {
 
-using testing::HeadlessFigure;
-using testing::RecordingEngine;
+using testsupport::HeadlessFigure;
+using testsupport::RecordingEngine;
 
 TEST(Mandelbrot, CornerPixelEscapesAfterTheLaggingTest) {
     // c = -2 + 1.2i: |c|^2 = 5.44 is seen by the test before iteration 3.
@@ -76,7 +76,7 @@ TEST(Mandelbrot, ScanComputesOneColumnAndRowBeyondThePicture) {
     EXPECT_EQ(engine.grid.rows, 12);
     // The extra column and row leave no trace.
     EXPECT_EQ(f.Picture().Width(), 23);
-    EXPECT_EQ(f.Picture(), testing::DrawCommand("m_1", 23, 11));
+    EXPECT_EQ(f.Picture(), testsupport::DrawCommand("m_1", 23, 11));
 }
 
 TEST(Mandelbrot, RefreshAfterEveryTenthColumn) {
@@ -91,9 +91,9 @@ TEST(Mandelbrot, RefreshAfterEveryTenthColumn) {
 }
 
 TEST(Mandelbrot, EscapeStopsAtATenColumnBoundary) {
-    EXPECT_TRUE(testing::StopsAtColumnBoundary("m_1", 64, 40, 1, 10));
-    EXPECT_TRUE(testing::StopsAtColumnBoundary("m_1", 64, 40, 3, 10));
-    EXPECT_TRUE(testing::StopsAtColumnBoundary("m_4", 64, 40, 5, 10));
+    EXPECT_TRUE(testsupport::StopsAtColumnBoundary("m_1", 64, 40, 1, 10));
+    EXPECT_TRUE(testsupport::StopsAtColumnBoundary("m_1", 64, 40, 3, 10));
+    EXPECT_TRUE(testsupport::StopsAtColumnBoundary("m_4", 64, 40, 5, 10));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 namespace galleri {
 namespace {
 
-using testing::HeadlessFigure;
+using testsupport::HeadlessFigure;
 
 TEST(PixelLimits, ColumnBeyond65535) {
     for (const char* command : {"j_1", "m_1", "mandeldragon", "mandelphoenix"}) {

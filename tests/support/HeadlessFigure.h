@@ -15,7 +15,7 @@
 #include "surface/HeadlessPlatform.h"
 #include "surface/Surface.h"
 
-namespace galleri::testing {
+namespace galleri::testsupport {
 
 // FNV-1a (64 bit) over the pixel values, each fed as four bytes, lowest first,
 // rows from the top. Golden checksums of whole figures use it.
@@ -126,4 +126,4 @@ inline Bitmap DrawCommand(const std::string& command, int width, int height) {
     return figure.Picture();
 }
 
-}  // namespace galleri::testing
+}  // namespace galleri::testsupport
