@@ -119,9 +119,13 @@ inline ::testing::AssertionResult StopsAtColumnBoundary(const std::string& comma
     return ::testing::AssertionSuccess();
 }
 
-// Draws a menu command into a fresh headless surface and returns the picture.
-inline Bitmap DrawCommand(const std::string& command, int width, int height) {
+// Draws a menu command into a fresh headless surface and returns the picture;
+// escape-time figures compute with the given engine (null: the scalar
+// reference).
+inline Bitmap DrawCommand(const std::string& command, int width, int height,
+                          EscapeEngine* engine = nullptr) {
     HeadlessFigure figure(width, height);
+    figure.surface.SetEngine(engine);
     figure.Run(command);
     return figure.Picture();
 }
