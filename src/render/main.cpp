@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QtGlobal>
 #include <cstdio>
+#include <exception>
 #include <new>
 #include <string>
 
@@ -61,6 +62,13 @@ int Render(const RenderRequest& request, int argc, char** argv) {
         std::fprintf(stderr, "galleri-render: not enough memory to draw %s; nothing written\n",
                      what.c_str());
         return kExitUsage;
+    } catch (const std::exception& e) {
+        // Not expected from any figure; still a drawing that failed, and no
+        // file is written.
+        progress.Finish();
+        std::fprintf(stderr, "galleri-render: drawing %s failed: %s; nothing written\n",
+                     what.c_str(), e.what());
+        return kExitDrawingError;
     }
     progress.Finish();
 
