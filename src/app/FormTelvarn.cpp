@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <cstdio>
 #include <exception>
 
 #include "app/EscapeFilter.h"
@@ -20,6 +21,21 @@ namespace {
 
 constexpr int kClientWidth = 483;
 constexpr int kClientHeight = 609;
+
+// GALLERI_TRACE_RUNS=1 writes one line to stderr when a command's run is over
+// and the window takes input again: "galleri: m11 done", "... stopped" or
+// "... failed: REASON". Scripts that drive the window wait for it.
+void TraceRunEnd(const Command& command, const char* how, const QString& reason = {}) {
+    static const bool enabled = qEnvironmentVariableIntValue("GALLERI_TRACE_RUNS") != 0;
+    if (!enabled) {
+        return;
+    }
+    if (reason.isEmpty()) {
+        std::fprintf(stderr, "galleri: %s %s\n", command.item, how);
+    } else {
+        std::fprintf(stderr, "galleri: %s %s: %s\n", command.item, how, qPrintable(reason));
+    }
+}
 
 }  // namespace
 
@@ -133,6 +149,11 @@ void TFormTelvarn::RunCommand(const Command& command) {
     }
     drawing_ = false;
     img->update();
+    if (failed) {
+        TraceRunEnd(command, "failed", error);
+    } else {
+        TraceRunEnd(command, surface_.AbortRequested ? "stopped" : "done");
+    }
     if (failed) {
         report(QMessageBox::Critical, error);
     }
