@@ -1,6 +1,12 @@
 // The window over the drawing core: menu from the command table, the render
 // run as the user sees it (disabled window, hourglass, Escape, errors, close),
 // the picture on screen and saving from the menu.
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -56,6 +62,48 @@ bool IsPngFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) && f.read(8) == QByteArray("\x89PNG\r\n\x1a\n", 8);
 }
 
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Root writes into any folder whatever its mode. While this lives, the
+// calling thread works without CAP_DAC_OVERRIDE, so a folder's mode binds it
+// as it binds an ordinary user.
+class WithoutDacOverride {
+  public:
+    WithoutDacOverride() {
+        if (geteuid() != 0 || syscall(SYS_capget, &header_, saved_) != 0) {
+            return;
+        }
+        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+        reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+        dropped_ = syscall(SYS_capset, &header_, reduced) == 0;
+    }
+    ~WithoutDacOverride() {
+        if (dropped_) {
+            syscall(SYS_capset, &header_, saved_);
+        }
+    }
+    WithoutDacOverride(const WithoutDacOverride&) = delete;
+    WithoutDacOverride& operator=(const WithoutDacOverride&) = delete;
+
+  private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+    bool dropped_ = false;
+};
+
+// A file can be made in the folder.
+bool CanCreateIn(const QString& folder) {
+    QFile probe(folder + QStringLiteral("/probe"));
+    if (!probe.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    probe.remove();
+    return true;
+}
+
 }  // namespace
 
 class WindowTest : public QObject {
@@ -75,6 +123,7 @@ class WindowTest : public QObject {
     void escapeStopsAtTenColumnBoundary();
     void otherKeysDoNothing();
     void escapeBetweenFiguresHasNoEffect();
+    void rangeErrorReportedAndWindowUsable_data();
     void rangeErrorReportedAndWindowUsable();
     void resizeGivesNewWhitePicture();
     void closeDuringRunStopsThenCloses();
@@ -85,8 +134,15 @@ class WindowTest : public QObject {
     void saveReplacesExistingFile();
     void saveCancelledWritesNothing();
     void saveErrorReportedPictureUntouched();
+    void saveOntoFullDeviceReportsNoSpace();
+    void saveIntoUnwritableFolderKeepsExistingFile();
+    void saveBelowAPlainFileReportsNotAFolder();
 
   private:
+    // Draws a small m_1, then saves to `path` from the menu; the one message
+    // must be an error naming the path and `reason`, and the picture and the
+    // window must come through untouched.
+    void ExpectSaveFails(const QString& path, const QString& reason);
     QAction* Action(const char* item) const {
         return form->findChild<QAction*>(QString::fromLatin1(item));
     }
@@ -327,10 +383,24 @@ void WindowTest::escapeBetweenFiguresHasNoEffect() {
     QCOMPARE(messagePoints, 20);  // drawn to its end
 }
 
+void WindowTest::rangeErrorReportedAndWindowUsable_data() {
+    // The figures whose scan fills a row table of 4097 entries.
+    QTest::addColumn<QString>("item");
+    for (const Command& c : Commands()) {
+        const QString item = QString::fromUtf8(c.item);
+        if (c.menu != nullptr &&
+            (QByteArray(c.menu) == "mandelbroot1" || item == QStringLiteral("mandeldragon2") ||
+             item == QStringLiteral("mandelphoenix1"))) {
+            QTest::newRow(c.item) << item;
+        }
+    }
+}
+
 void WindowTest::rangeErrorReportedAndWindowUsable() {
-    // The row table of the Mandelbrot scan holds 4097 rows.
+    QFETCH(QString, item);
+    // A picture 4100 rows high does not fit the row table.
     SetClientSize(300, 4100);
-    Run("m11");
+    Run(qPrintable(item));
     QCOMPARE(messagePoints, 0);
     QCOMPARE(static_cast<int>(messages.size()), 1);
     QCOMPARE(messages[0].icon, QMessageBox::Critical);
@@ -478,6 +548,84 @@ void WindowTest::saveErrorReportedPictureUntouched() {
     QVERIFY(!QFile::exists(path));
     QVERIFY(form->DrawingSurface().Picture() == before);
     QVERIFY(form->isEnabled());
+}
+
+void WindowTest::ExpectSaveFails(const QString& path, const QString& reason) {
+    SetClientSize(200, 120);
+    Run("m11");
+    const Bitmap before = form->DrawingSurface().Picture();
+    form->chooseSaveFile = [&] { return path; };
+    Action("sparabild1")->trigger();
+    QCOMPARE(static_cast<int>(messages.size()), 1);
+    QCOMPARE(messages[0].icon, QMessageBox::Critical);
+    QVERIFY2(messages[0].text.contains(path), qPrintable(messages[0].text));
+    QVERIFY2(messages[0].text.contains(reason), qPrintable(messages[0].text));
+    QVERIFY(form->DrawingSurface().Picture() == before);
+    QVERIFY(form->isEnabled());
+    QVERIFY(!HourglassShown());
+
+    // Nothing is lost: the same picture saves elsewhere at once.
+    QTemporaryDir elsewhere;
+    const QString good = elsewhere.filePath(QStringLiteral("bild.png"));
+    messages.clear();
+    form->chooseSaveFile = [&] { return good; };
+    Action("sparabild1")->trigger();
+    QVERIFY2(messages.empty(), messages.empty() ? "" : qPrintable(messages[0].text));
+    QCOMPARE(QImage(good).convertToFormat(QImage::Format_RGB32), ToDisplayImage(before));
+}
+
+// The test makes its own full device (as /dev/full): a fault that replaced
+// the node by a file must not harm the system's /dev/full.
+void WindowTest::saveOntoFullDeviceReportsNoSpace() {
+    QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("full.png"));
+    if (mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 7)) != 0) {
+        QSKIP("cannot make a device node here (needs root)");
+    }
+    ExpectSaveFails(device, QStringLiteral("No space left on device"));
+    struct stat st {};
+    QCOMPARE(stat(QFile::encodeName(device).constData(), &st), 0);
+    QVERIFY(S_ISCHR(st.st_mode));
+    QCOMPARE(st.st_rdev, makedev(1, 7));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
+             QStringList{QStringLiteral("full.png")});
+}
+
+void WindowTest::saveIntoUnwritableFolderKeepsExistingFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bild.png"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older picture");
+    }
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    {
+        const WithoutDacOverride asUser;
+        if (CanCreateIn(dir.path())) {
+            QFile::setPermissions(dir.path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QSKIP("cannot make a folder unwritable here");
+        }
+        ExpectSaveFails(path, QStringLiteral("Permission denied"));
+    }
+    QVERIFY(
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QCOMPARE(ReadAll(path), QByteArray("an older picture"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList{QStringLiteral("bild.png")});
+}
+
+void WindowTest::saveBelowAPlainFileReportsNotAFolder() {
+    QTemporaryDir dir;
+    const QString plain = dir.filePath(QStringLiteral("plain"));
+    {
+        QFile f(plain);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("a file, not a folder");
+    }
+    ExpectSaveFails(plain + QStringLiteral("/bild.jpg"), QStringLiteral("Not a directory"));
+    QCOMPARE(ReadAll(plain), QByteArray("a file, not a folder"));
 }
 
 }  // namespace galleri
