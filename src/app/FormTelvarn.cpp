@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -102,6 +103,10 @@ TFormTelvarn::~TFormTelvarn() = default;
 
 void TFormTelvarn::FormCreate() {
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/galleri-64.png"));
+    icon.addFile(QStringLiteral(":/icons/galleri-256.png"));
+    setWindowIcon(icon);
 }
 
 void TFormTelvarn::BuildMenu() {

@@ -117,6 +117,7 @@ class WindowTest : public QObject {
     void menuFollowsCommandTable();
     void j8IsJuliaPreset7();
     void pictureShownInDisplayColours();
+    void iconIsTheProgramsOwnPicture();
 
     void runDisablesWindowAndShowsHourglass();
     void escapeStopsAtTenColumnBoundary_data();
@@ -295,6 +296,22 @@ void WindowTest::pictureShownInDisplayColours() {
     QCOMPARE(shown.pixelColor(2, 0), QColor(0, 0, 255));
     QCOMPARE(shown.pixelColor(3, 0), QColor(0x30, 0x20, 0x10));
     QCOMPARE(shown.pixelColor(4, 0), QColor(255, 255, 255));
+}
+
+void WindowTest::iconIsTheProgramsOwnPicture() {
+    const QIcon icon = form->windowIcon();
+    QVERIFY(!icon.isNull());
+    for (const int side : {64, 256}) {
+        QVERIFY(icon.availableSizes().contains(QSize(side, side)));
+        // The icon file is m_1 as this program draws it at that size.
+        HeadlessPlatform platform(side, side);
+        Surface s(platform);
+        RunFigure(s, *FindCommand("m11"));
+        const QImage file(QStringLiteral(":/icons/galleri-%1.png").arg(side));
+        QCOMPARE(file.convertToFormat(QImage::Format_RGB32), ToDisplayImage(s.Picture()));
+        QCOMPARE(icon.pixmap(QSize(side, side)).toImage().convertToFormat(QImage::Format_RGB32),
+                 ToDisplayImage(s.Picture()));
+    }
 }
 
 void WindowTest::runDisablesWindowAndShowsHourglass() {
