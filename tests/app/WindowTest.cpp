@@ -118,6 +118,7 @@ class WindowTest : public QObject {
     void j8IsJuliaPreset7();
     void pictureShownInDisplayColours();
     void iconIsTheProgramsOwnPicture();
+    void pictureSharpOnHighDpiScreen();
 
     void runDisablesWindowAndShowsHourglass();
     void escapeStopsAtTenColumnBoundary_data();
@@ -296,6 +297,34 @@ void WindowTest::pictureShownInDisplayColours() {
     QCOMPARE(shown.pixelColor(2, 0), QColor(0, 0, 255));
     QCOMPARE(shown.pixelColor(3, 0), QColor(0x30, 0x20, 0x10));
     QCOMPARE(shown.pixelColor(4, 0), QColor(255, 255, 255));
+}
+
+// Runs as its own ctest entry with QT_SCALE_FACTOR=2: each picture pixel
+// must cover a whole 2 x 2 block of screen pixels in its own colour, neither
+// smoothed nor shifted.
+void WindowTest::pictureSharpOnHighDpiScreen() {
+    const qreal ratio = form->devicePixelRatioF();
+    if (ratio != 2) {
+        QSKIP("needs a screen with device pixel ratio 2 (QT_SCALE_FACTOR=2)");
+    }
+    SetClientSize(200, 120);
+    Run("m11");
+    const QImage picture = ToDisplayImage(form->DrawingSurface().Picture());
+    const QImage shown = form->Img()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.size(), QSize(400, 240));
+    const QImage expected = picture.scaled(400, 240, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 400; ++x) {
+            if (shown.pixel(x, y) != expected.pixel(x, y)) {
+                QFAIL(qPrintable(QStringLiteral("screen pixel (%1, %2) is not picture pixel "
+                                                "(%3, %4)")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(x / 2)
+                                     .arg(y / 2)));
+            }
+        }
+    }
 }
 
 void WindowTest::iconIsTheProgramsOwnPicture() {
