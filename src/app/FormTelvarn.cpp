@@ -4,9 +4,11 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <cstdio>
 #include <exception>
 
 #include "app/EscapeFilter.h"
@@ -20,6 +22,21 @@ namespace {
 
 constexpr int kClientWidth = 483;
 constexpr int kClientHeight = 609;
+
+// GALLERI_TRACE_RUNS=1 writes one line to stderr when a command's run is over
+// and the window takes input again: "galleri: m11 done", "... stopped" or
+// "... failed: REASON". Scripts that drive the window wait for it.
+void TraceRunEnd(const Command& command, const char* how, const QString& reason = {}) {
+    static const bool enabled = qEnvironmentVariableIntValue("GALLERI_TRACE_RUNS") != 0;
+    if (!enabled) {
+        return;
+    }
+    if (reason.isEmpty()) {
+        std::fprintf(stderr, "galleri: %s %s\n", command.item, how);
+    } else {
+        std::fprintf(stderr, "galleri: %s %s: %s\n", command.item, how, qPrintable(reason));
+    }
+}
 
 }  // namespace
 
@@ -86,6 +103,10 @@ TFormTelvarn::~TFormTelvarn() = default;
 
 void TFormTelvarn::FormCreate() {
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/galleri-64.png"));
+    icon.addFile(QStringLiteral(":/icons/galleri-256.png"));
+    setWindowIcon(icon);
 }
 
 void TFormTelvarn::BuildMenu() {
@@ -133,6 +154,11 @@ void TFormTelvarn::RunCommand(const Command& command) {
     }
     drawing_ = false;
     img->update();
+    if (failed) {
+        TraceRunEnd(command, "failed", error);
+    } else {
+        TraceRunEnd(command, surface_.AbortRequested ? "stopped" : "done");
+    }
     if (failed) {
         report(QMessageBox::Critical, error);
     }

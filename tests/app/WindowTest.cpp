@@ -1,6 +1,12 @@
 // The window over the drawing core: menu from the command table, the render
 // run as the user sees it (disabled window, hourglass, Escape, errors, close),
 // the picture on screen and saving from the menu.
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -56,6 +62,48 @@ bool IsPngFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) && f.read(8) == QByteArray("\x89PNG\r\n\x1a\n", 8);
 }
 
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Root writes into any folder whatever its mode. While this lives, the
+// calling thread works without CAP_DAC_OVERRIDE, so a folder's mode binds it
+// as it binds an ordinary user.
+class WithoutDacOverride {
+  public:
+    WithoutDacOverride() {
+        if (geteuid() != 0 || syscall(SYS_capget, &header_, saved_) != 0) {
+            return;
+        }
+        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+        reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+        dropped_ = syscall(SYS_capset, &header_, reduced) == 0;
+    }
+    ~WithoutDacOverride() {
+        if (dropped_) {
+            syscall(SYS_capset, &header_, saved_);
+        }
+    }
+    WithoutDacOverride(const WithoutDacOverride&) = delete;
+    WithoutDacOverride& operator=(const WithoutDacOverride&) = delete;
+
+  private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+    bool dropped_ = false;
+};
+
+// A file can be made in the folder.
+bool CanCreateIn(const QString& folder) {
+    QFile probe(folder + QStringLiteral("/probe"));
+    if (!probe.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    probe.remove();
+    return true;
+}
+
 }  // namespace
 
 class WindowTest : public QObject {
@@ -69,12 +117,15 @@ class WindowTest : public QObject {
     void menuFollowsCommandTable();
     void j8IsJuliaPreset7();
     void pictureShownInDisplayColours();
+    void iconIsTheProgramsOwnPicture();
+    void pictureSharpOnHighDpiScreen();
 
     void runDisablesWindowAndShowsHourglass();
     void escapeStopsAtTenColumnBoundary_data();
     void escapeStopsAtTenColumnBoundary();
     void otherKeysDoNothing();
     void escapeBetweenFiguresHasNoEffect();
+    void rangeErrorReportedAndWindowUsable_data();
     void rangeErrorReportedAndWindowUsable();
     void resizeGivesNewWhitePicture();
     void closeDuringRunStopsThenCloses();
@@ -85,8 +136,15 @@ class WindowTest : public QObject {
     void saveReplacesExistingFile();
     void saveCancelledWritesNothing();
     void saveErrorReportedPictureUntouched();
+    void saveOntoFullDeviceReportsNoSpace();
+    void saveIntoUnwritableFolderKeepsExistingFile();
+    void saveBelowAPlainFileReportsNotAFolder();
 
   private:
+    // Draws a small m_1, then saves to `path` from the menu; the one message
+    // must be an error naming the path and `reason`, and the picture and the
+    // window must come through untouched.
+    void ExpectSaveFails(const QString& path, const QString& reason);
     QAction* Action(const char* item) const {
         return form->findChild<QAction*>(QString::fromLatin1(item));
     }
@@ -241,6 +299,50 @@ void WindowTest::pictureShownInDisplayColours() {
     QCOMPARE(shown.pixelColor(4, 0), QColor(255, 255, 255));
 }
 
+// Runs as its own ctest entry with QT_SCALE_FACTOR=2: each picture pixel
+// must cover a whole 2 x 2 block of screen pixels in its own colour, neither
+// smoothed nor shifted.
+void WindowTest::pictureSharpOnHighDpiScreen() {
+    const qreal ratio = form->devicePixelRatioF();
+    if (ratio != 2) {
+        QSKIP("needs a screen with device pixel ratio 2 (QT_SCALE_FACTOR=2)");
+    }
+    SetClientSize(200, 120);
+    Run("m11");
+    const QImage picture = ToDisplayImage(form->DrawingSurface().Picture());
+    const QImage shown = form->Img()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.size(), QSize(400, 240));
+    const QImage expected = picture.scaled(400, 240, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 400; ++x) {
+            if (shown.pixel(x, y) != expected.pixel(x, y)) {
+                QFAIL(qPrintable(QStringLiteral("screen pixel (%1, %2) is not picture pixel "
+                                                "(%3, %4)")
+                                     .arg(x)
+                                     .arg(y)
+                                     .arg(x / 2)
+                                     .arg(y / 2)));
+            }
+        }
+    }
+}
+
+void WindowTest::iconIsTheProgramsOwnPicture() {
+    const QIcon icon = form->windowIcon();
+    QVERIFY(!icon.isNull());
+    for (const int side : {64, 256}) {
+        QVERIFY(icon.availableSizes().contains(QSize(side, side)));
+        // The icon file is m_1 as this program draws it at that size.
+        HeadlessPlatform platform(side, side);
+        Surface s(platform);
+        RunFigure(s, *FindCommand("m11"));
+        const QImage file(QStringLiteral(":/icons/galleri-%1.png").arg(side));
+        QCOMPARE(file.convertToFormat(QImage::Format_RGB32), ToDisplayImage(s.Picture()));
+        QCOMPARE(icon.pixmap(QSize(side, side)).toImage().convertToFormat(QImage::Format_RGB32),
+                 ToDisplayImage(s.Picture()));
+    }
+}
+
 void WindowTest::runDisablesWindowAndShowsHourglass() {
     SetClientSize(240, 200);
     std::vector<RunState> during;
@@ -327,10 +429,24 @@ void WindowTest::escapeBetweenFiguresHasNoEffect() {
     QCOMPARE(messagePoints, 20);  // drawn to its end
 }
 
+void WindowTest::rangeErrorReportedAndWindowUsable_data() {
+    // The figures whose scan fills a row table of 4097 entries.
+    QTest::addColumn<QString>("item");
+    for (const Command& c : Commands()) {
+        const QString item = QString::fromUtf8(c.item);
+        if (c.menu != nullptr &&
+            (QByteArray(c.menu) == "mandelbroot1" || item == QStringLiteral("mandeldragon2") ||
+             item == QStringLiteral("mandelphoenix1"))) {
+            QTest::newRow(c.item) << item;
+        }
+    }
+}
+
 void WindowTest::rangeErrorReportedAndWindowUsable() {
-    // The row table of the Mandelbrot scan holds 4097 rows.
+    QFETCH(QString, item);
+    // A picture 4100 rows high does not fit the row table.
     SetClientSize(300, 4100);
-    Run("m11");
+    Run(qPrintable(item));
     QCOMPARE(messagePoints, 0);
     QCOMPARE(static_cast<int>(messages.size()), 1);
     QCOMPARE(messages[0].icon, QMessageBox::Critical);
@@ -478,6 +594,84 @@ void WindowTest::saveErrorReportedPictureUntouched() {
     QVERIFY(!QFile::exists(path));
     QVERIFY(form->DrawingSurface().Picture() == before);
     QVERIFY(form->isEnabled());
+}
+
+void WindowTest::ExpectSaveFails(const QString& path, const QString& reason) {
+    SetClientSize(200, 120);
+    Run("m11");
+    const Bitmap before = form->DrawingSurface().Picture();
+    form->chooseSaveFile = [&] { return path; };
+    Action("sparabild1")->trigger();
+    QCOMPARE(static_cast<int>(messages.size()), 1);
+    QCOMPARE(messages[0].icon, QMessageBox::Critical);
+    QVERIFY2(messages[0].text.contains(path), qPrintable(messages[0].text));
+    QVERIFY2(messages[0].text.contains(reason), qPrintable(messages[0].text));
+    QVERIFY(form->DrawingSurface().Picture() == before);
+    QVERIFY(form->isEnabled());
+    QVERIFY(!HourglassShown());
+
+    // Nothing is lost: the same picture saves elsewhere at once.
+    QTemporaryDir elsewhere;
+    const QString good = elsewhere.filePath(QStringLiteral("bild.png"));
+    messages.clear();
+    form->chooseSaveFile = [&] { return good; };
+    Action("sparabild1")->trigger();
+    QVERIFY2(messages.empty(), messages.empty() ? "" : qPrintable(messages[0].text));
+    QCOMPARE(QImage(good).convertToFormat(QImage::Format_RGB32), ToDisplayImage(before));
+}
+
+// The test makes its own full device (as /dev/full): a fault that replaced
+// the node by a file must not harm the system's /dev/full.
+void WindowTest::saveOntoFullDeviceReportsNoSpace() {
+    QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("full.png"));
+    if (mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 7)) != 0) {
+        QSKIP("cannot make a device node here (needs root)");
+    }
+    ExpectSaveFails(device, QStringLiteral("No space left on device"));
+    struct stat st {};
+    QCOMPARE(stat(QFile::encodeName(device).constData(), &st), 0);
+    QVERIFY(S_ISCHR(st.st_mode));
+    QCOMPARE(st.st_rdev, makedev(1, 7));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
+             QStringList{QStringLiteral("full.png")});
+}
+
+void WindowTest::saveIntoUnwritableFolderKeepsExistingFile() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bild.png"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older picture");
+    }
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    {
+        const WithoutDacOverride asUser;
+        if (CanCreateIn(dir.path())) {
+            QFile::setPermissions(dir.path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QSKIP("cannot make a folder unwritable here");
+        }
+        ExpectSaveFails(path, QStringLiteral("Permission denied"));
+    }
+    QVERIFY(
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QCOMPARE(ReadAll(path), QByteArray("an older picture"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList{QStringLiteral("bild.png")});
+}
+
+void WindowTest::saveBelowAPlainFileReportsNotAFolder() {
+    QTemporaryDir dir;
+    const QString plain = dir.filePath(QStringLiteral("plain"));
+    {
+        QFile f(plain);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("a file, not a folder");
+    }
+    ExpectSaveFails(plain + QStringLiteral("/bild.jpg"), QStringLiteral("Not a directory"));
+    QCOMPARE(ReadAll(plain), QByteArray("a file, not a folder"));
 }
 
 }  // namespace galleri
