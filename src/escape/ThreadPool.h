@@ -1,0 +1,44 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace galleri {
+
+// A small set of threads that run one task together: Run(task) calls
+// task(worker) on every worker, the calling thread being worker 0, and
+// returns when all have finished. The threads live as long as the pool and
+// sleep between tasks.
+class ThreadPool {
+  public:
+    explicit ThreadPool(int workers);
+    ~ThreadPool();
+    ThreadPool(const ThreadPool&) = delete;
+    ThreadPool& operator=(const ThreadPool&) = delete;
+
+    int Workers() const { return static_cast<int>(threads_.size()) + 1; }
+
+    template <class Task>
+    void Run(Task& task) {
+        RunRaw([](void* t, int worker) { (*static_cast<Task*>(t))(worker); }, &task);
+    }
+
+  private:
+    void RunRaw(void (*fn)(void*, int), void* context);
+    void Loop(int worker);
+
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable done_;
+    uint64_t generation_ = 0;
+    int pending_ = 0;
+    bool quit_ = false;
+    void (*fn_)(void*, int) = nullptr;
+    void* context_ = nullptr;
+};
+
+}  // namespace galleri
