@@ -2,6 +2,11 @@
 
 #include <array>
 
+#include "escape/BinaryDecomposition.h"
+#include "escape/Julia.h"
+#include "escape/JuliaDragon.h"
+#include "escape/MandelDragon.h"
+#include "escape/MandelPhoenix.h"
 #include "escape/Mandelbrot.h"
 #include "surface/Surface.h"
 
@@ -42,7 +47,8 @@ const std::array kCommands = {
     Command{kStrange, "sierpinski triangle", "sierpinskitriangle1", F, nullptr, 0},
     Command{kStrange, "träd", "trd1", F, nullptr, 0},
     Command{kStrange, "faraos bröstplatta", "faraosbrstplatta1", F, nullptr, 0},
-    Command{kStrange, "binary decomposition", "binarydecomposition1", F, nullptr, 0},
+    Command{kStrange, "binary decomposition", "binarydecomposition1", F,
+            [](Surface& s, int) { DrawBinaryDecomposition(s); }, 0},
 
     Command{kMandel, "m_1", "m11", F, DrawMandelbrot, 0},
     Command{kMandel, "m_2", "m21", F, DrawMandelbrot, 1},
@@ -59,36 +65,38 @@ const std::array kCommands = {
     Command{kMandel, "m_13", "m131", F, DrawMandelbrot, 12},
     Command{kMandel, "m_14", "m141", F, DrawMandelbrot, 13},
 
-    Command{kDragons, "mandeldragon", "mandeldragon2", F, nullptr, 0},
-    Command{kDragons, "mandelphoenix", "mandelphoenix1", F, nullptr, 0},
+    Command{kDragons, "mandeldragon", "mandeldragon2", F,
+            [](Surface& s, int) { DrawMandelDragon(s); }, 0},
+    Command{kDragons, "mandelphoenix", "mandelphoenix1", F,
+            [](Surface& s, int) { DrawMandelPhoenix(s); }, 0},
 
-    Command{kJulia, "j_1", "j11", F, nullptr, 0},
-    Command{kJulia, "j_2", "j21", F, nullptr, 1},
-    Command{kJulia, "j_3", "j31", F, nullptr, 2},
-    Command{kJulia, "j_4", "j41", F, nullptr, 3},
-    Command{kJulia, "j_5", "j51", F, nullptr, 4},
-    Command{kJulia, "j_6", "j61", F, nullptr, 5},
-    Command{kJulia, "j_7", "j71", F, nullptr, 6},
-    Command{kJulia, "j_8", "j8J81", F, nullptr, 7},
-    Command{kJulia, "j_9", "j91", F, nullptr, 8},
-    Command{kJulia, "j_10", "j101", F, nullptr, 9},
-    Command{kJulia, "j_11", "j111", F, nullptr, 10},
-    Command{kJulia, "j_12", "j121", F, nullptr, 11},
-    Command{kJulia, "j_13", "j131", F, nullptr, 12},
-    Command{kJulia, "j_14", "j141", F, nullptr, 13},
-    Command{kJulia, "j_15", "j151", F, nullptr, 14},
+    Command{kJulia, "j_1", "j11", F, DrawJulia, 0},
+    Command{kJulia, "j_2", "j21", F, DrawJulia, 1},
+    Command{kJulia, "j_3", "j31", F, DrawJulia, 2},
+    Command{kJulia, "j_4", "j41", F, DrawJulia, 3},
+    Command{kJulia, "j_5", "j51", F, DrawJulia, 4},
+    Command{kJulia, "j_6", "j61", F, DrawJulia, 5},
+    Command{kJulia, "j_7", "j71", F, DrawJulia, 6},
+    Command{kJulia, "j_8", "j8J81", F, DrawJulia, 7},
+    Command{kJulia, "j_9", "j91", F, DrawJulia, 8},
+    Command{kJulia, "j_10", "j101", F, DrawJulia, 9},
+    Command{kJulia, "j_11", "j111", F, DrawJulia, 10},
+    Command{kJulia, "j_12", "j121", F, DrawJulia, 11},
+    Command{kJulia, "j_13", "j131", F, DrawJulia, 12},
+    Command{kJulia, "j_14", "j141", F, DrawJulia, 13},
+    Command{kJulia, "j_15", "j151", F, DrawJulia, 14},
 
     // "jd_10" reaches preset 0; "jd_1" to "jd_9" their own numbers.
-    Command{kJuliaDragons, "jd_1", "jd11", F, nullptr, 1},
-    Command{kJuliaDragons, "jd_2", "jd21", F, nullptr, 2},
-    Command{kJuliaDragons, "jd_3", "jd31", F, nullptr, 3},
-    Command{kJuliaDragons, "jd_4", "jd41", F, nullptr, 4},
-    Command{kJuliaDragons, "jd_5", "jd51", F, nullptr, 5},
-    Command{kJuliaDragons, "jd_6", "jd61", F, nullptr, 6},
-    Command{kJuliaDragons, "jd_7", "jd71", F, nullptr, 7},
-    Command{kJuliaDragons, "jd_8", "jd81", F, nullptr, 8},
-    Command{kJuliaDragons, "jd_9", "jd91", F, nullptr, 9},
-    Command{kJuliaDragons, "jd_10", "jd101", F, nullptr, 0},
+    Command{kJuliaDragons, "jd_1", "jd11", F, DrawJuliaDragon, 1},
+    Command{kJuliaDragons, "jd_2", "jd21", F, DrawJuliaDragon, 2},
+    Command{kJuliaDragons, "jd_3", "jd31", F, DrawJuliaDragon, 3},
+    Command{kJuliaDragons, "jd_4", "jd41", F, DrawJuliaDragon, 4},
+    Command{kJuliaDragons, "jd_5", "jd51", F, DrawJuliaDragon, 5},
+    Command{kJuliaDragons, "jd_6", "jd61", F, DrawJuliaDragon, 6},
+    Command{kJuliaDragons, "jd_7", "jd71", F, DrawJuliaDragon, 7},
+    Command{kJuliaDragons, "jd_8", "jd81", F, DrawJuliaDragon, 8},
+    Command{kJuliaDragons, "jd_9", "jd91", F, DrawJuliaDragon, 9},
+    Command{kJuliaDragons, "jd_10", "jd101", F, DrawJuliaDragon, 0},
 
     Command{nullptr, "spara bild", "sparabild1", K::SavePicture, nullptr, 0},
 };

@@ -1,0 +1,59 @@
+#include "escape/JuliaDragon.h"
+
+#include "escape/EscapeScan.h"
+#include "surface/Surface.h"
+
+namespace galleri {
+
+namespace {
+
+// Rows 0 and 1, and rows 4 and 5, share lambda and differ only in the
+// iteration budget. For rows 2 to 8 the critical point escapes, so the filled
+// set has no interior and the picture is white.
+constexpr JuliaDragonPreset kPresets[kJuliaDragonPresets] = {
+    {1.646009, 0.967049, 4210},  {1.646009, 0.967049, 61699}, {2.447261, -0.924069, 8455},
+    {1.325508, 0.786533, 12545}, {1.415414, 0.856803, 16647}, {1.415414, 0.856803, 20487},
+    {1.255399, 0.691977, 2563},  {2.797809, -0.657593, 258},  {3.018153, -0.098854, 2308},
+    {2.998122, 0.004298, 1029},
+};
+
+}  // namespace
+
+JuliaDragonPreset JuliaDragonPresetAt(int index) {
+    if (index < 0 || index >= kJuliaDragonPresets) {
+        throw RangeError("Julia dragon preset index");
+    }
+    return kPresets[index];
+}
+
+EscapeParams JuliaDragonParams(int index) {
+    const JuliaDragonPreset preset = JuliaDragonPresetAt(index);
+    EscapeParams params;
+    params.kind = IterationKind::JuliaDragon;
+    params.limit = Surface::MaxColor();
+    params.countStep = preset.countStep;
+    params.cx = preset.p;
+    params.cy = preset.q;
+    return params;
+}
+
+void DrawJuliaDragon(Surface& surface, int index) {
+    surface.ClearAndBegin();
+    surface.PenWidth = 1;
+    surface.PlaneLeft = kJuliaDragonLeft;
+    surface.PlaneRight = kJuliaDragonRight;
+    surface.PlaneBottom = kJuliaDragonBottom;
+    surface.PlaneTop = kJuliaDragonTop;
+    surface.IterationLimit = static_cast<int32_t>(Surface::MaxColor());
+    const EscapeParams params = JuliaDragonParams(index);
+
+    ScanSettings settings;
+    settings.form = PointForm::Direct;
+    settings.divisorExtra = 0;
+    settings.messageInterval = 25;
+    settings.repaint = RepaintOp::Update;
+    EscapeScan(surface, settings, params);
+    surface.EndRender();
+}
+
+}  // namespace galleri
