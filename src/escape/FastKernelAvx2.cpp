@@ -25,7 +25,7 @@ struct Ops {
 }  // namespace
 
 void RunKernelAvx2(const KernelJob& job) {
-    RunKernelWith<Ops, 3, 3, 2>(job);
+    RunKernelWith<Ops, 6, 6, 4>(job);
 }
 
 }  // namespace galleri
