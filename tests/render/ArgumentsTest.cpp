@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "commands/Commands.h"
+#include "render/Arguments.h"
+
+namespace galleri {
+namespace {
+
+using Args = std::vector<std::string>;
+
+// A usage error: status 2 and one line that says how to find the figures.
+void ExpectUsageError(const Args& args, const std::string& mentions = "") {
+    std::string shown;
+    for (const std::string& a : args) {
+        shown += "[" + a + "] ";
+    }
+    SCOPED_TRACE(shown);
+    const ParseResult r = ParseArguments(args);
+    ASSERT_FALSE(r.Ok());
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_EQ(r.error.find('\n'), std::string::npos) << r.error;
+    EXPECT_EQ(r.error.rfind("galleri-render: ", 0), 0u) << r.error;
+    EXPECT_NE(r.error.find("--list"), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find(mentions), std::string::npos) << r.error;
+}
+
+TEST(ParseArguments, FigureByItemOrCaptionWithDefaults) {
+    for (const char* name : {"m11", "m_1"}) {
+        const ParseResult r = ParseArguments(Args{name});
+        ASSERT_TRUE(r.Ok()) << r.error;
+        EXPECT_EQ(r.request.action, Action::Render);
+        ASSERT_NE(r.request.figure, nullptr);
+        EXPECT_STREQ(r.request.figure->item, "m11");
+        EXPECT_EQ(r.request.width, 483);
+        EXPECT_EQ(r.request.height, 609);
+        EXPECT_EQ(r.request.output, "m11.png");
+    }
+}
+
+TEST(ParseArguments, SizeAndOutputInEveryForm) {
+    struct Case {
+        Args args;
+        int width, height;
+        std::string output;
+    };
+    const std::vector<Case> cases = {
+        {{"--size", "10x20", "m21"}, 10, 20, "m21.png"},
+        {{"--size=10x20", "m21"}, 10, 20, "m21.png"},
+        {{"-s", "10X20", "m21"}, 10, 20, "m21.png"},
+        {{"m21", "-s", "1x1"}, 1, 1, "m21.png"},
+        {{"-s", "0010x05", "m21"}, 10, 5, "m21.png"},
+        {{"-s", "65537x1", "m21"}, 65537, 1, "m21.png"},
+        {{"-s", "134217728x1", "m21"}, 134217728, 1, "m21.png"},
+        {{"-s", "11585x11585", "m21"}, 11585, 11585, "m21.png"},
+        {{"-o", "a.jpg", "m21"}, 483, 609, "a.jpg"},
+        {{"--output=dir/b.bmp", "m21"}, 483, 609, "dir/b.bmp"},
+        {{"--output", "-x.png", "m21"}, 483, 609, "-x.png"},
+        {{"-s", "3x4", "-s", "5x6", "m21"}, 5, 6, "m21.png"},  // the last one counts
+        {{"--", "m21"}, 483, 609, "m21.png"},
+    };
+    for (const Case& c : cases) {
+        const ParseResult r = ParseArguments(c.args);
+        ASSERT_TRUE(r.Ok()) << r.error;
+        EXPECT_STREQ(r.request.figure->item, "m21");
+        EXPECT_EQ(r.request.width, c.width);
+        EXPECT_EQ(r.request.height, c.height);
+        EXPECT_EQ(r.request.output, c.output);
+    }
+}
+
+TEST(ParseArguments, ListAndHelp) {
+    EXPECT_EQ(ParseArguments(Args{"--list"}).request.action, Action::List);
+    EXPECT_EQ(ParseArguments(Args{"-l"}).request.action, Action::List);
+    EXPECT_EQ(ParseArguments(Args{"--help"}).request.action, Action::Help);
+    EXPECT_EQ(ParseArguments(Args{"-h"}).request.action, Action::Help);
+    // Help wins over everything after it, so it is always reachable.
+    EXPECT_EQ(ParseArguments(Args{"--help", "bogus", "--list"}).request.action, Action::Help);
+    EXPECT_EQ(ParseArguments(Args{"--list", "--size", "5x5"}).request.action, Action::List);
+    ExpectUsageError({"--list", "m11"}, "takes no figure");
+}
+
+TEST(ParseArguments, MalformedSizes) {
+    for (const char* size : {"0x5",
+                             "5x0",
+                             "0x0",
+                             "-3x4",
+                             "3x-4",
+                             "10",
+                             "99999999x2",
+                             "axb",
+                             "x",
+                             "5x",
+                             "x5",
+                             "5x5x5",
+                             " 5x5",
+                             "5x5 ",
+                             "5 x5",
+                             "+5x5",
+                             "2147483648x1",
+                             "1x2147483648",
+                             "2147483647x1",
+                             "1e3x5",
+                             "0x10x5",
+                             "",
+                             "５x5",
+                             "5\xC3\x97"
+                             "5",
+                             "99999999999999999999x1",
+                             "3.5x4"}) {
+        ExpectUsageError({"--size", size, "m11"}, "bad size");
+    }
+}
+
+TEST(ParseArguments, MissingValuesAndUnknownOptions) {
+    ExpectUsageError({"--size"}, "needs a value");
+    ExpectUsageError({"m11", "--size"}, "needs a value");
+    ExpectUsageError({"m11", "-s"}, "needs a value");
+    ExpectUsageError({"m11", "--output"}, "needs a value");
+    ExpectUsageError({"m11", "-o"}, "needs a value");
+    ExpectUsageError({"m11", "--output="}, "empty");
+    ExpectUsageError({"m11", "--output", ""}, "empty");
+    ExpectUsageError({"--frob", "m11"}, "unknown option '--frob'");
+    ExpectUsageError({"-x", "m11"}, "unknown option");
+    ExpectUsageError({"-s10x10", "m11"}, "unknown option");
+    ExpectUsageError({"--sizes=1x1", "m11"}, "unknown option");
+    ExpectUsageError({"---size", "1x1", "m11"}, "unknown option");
+    ExpectUsageError({"--list=3"}, "takes no value");
+    ExpectUsageError({"--"}, "no figure");
+}
+
+TEST(ParseArguments, FiguresThatCannotBeDrawn) {
+    ExpectUsageError({}, "no figure");
+    ExpectUsageError({"bogus"}, "unknown figure 'bogus'");
+    ExpectUsageError({"M11"}, "unknown figure");
+    ExpectUsageError({"-"}, "unknown figure");
+    ExpectUsageError({""}, "unknown figure");
+    ExpectUsageError({"mandelbroot1"}, "unknown figure");  // a menu, not a command
+    ExpectUsageError({"spara bild"}, "not a figure");
+    ExpectUsageError({"sparabild1"}, "not a figure");
+    ExpectUsageError({"m11", "m21"}, "more than one figure");
+    ExpectUsageError({"--", "m11", "--size"}, "more than one figure");
+    // Control characters from the command line do not reach the terminal.
+    const ParseResult r = ParseArguments(Args{"\x1b[2Jx\n"});
+    EXPECT_EQ(r.error.find('\x1b'), std::string::npos);
+    EXPECT_EQ(r.error.find('\n'), std::string::npos);
+    for (const Command& c : Commands()) {
+        if (c.kind == CommandKind::Figure && !c.Enabled()) {
+            ExpectUsageError({c.item}, "not built yet");
+        }
+    }
+}
+
+TEST(ParseArguments, EveryEnabledFigureCanBeNamedBothWays) {
+    for (const Command& c : Commands()) {
+        if (c.kind != CommandKind::Figure || !c.Enabled()) {
+            continue;
+        }
+        for (const char* name : {c.item, c.caption}) {
+            const ParseResult r = ParseArguments(Args{name});
+            ASSERT_TRUE(r.Ok()) << name << ": " << r.error;
+            EXPECT_EQ(r.request.figure, &c);
+            EXPECT_EQ(r.request.output, std::string(c.item) + ".png");
+        }
+    }
+}
+
+TEST(HelpText, NamesEveryOptionAndTheExitStatuses) {
+    const std::string help = HelpText();
+    for (const char* word : {"--size", "--output", "--list", "--help", "483x609", "FIGURE"}) {
+        EXPECT_NE(help.find(word), std::string::npos) << word;
+    }
+    for (const char* status : {"  0  ", "  1  ", "  2  ", "  3  "}) {
+        EXPECT_NE(help.find(status), std::string::npos) << status;
+    }
+}
+
+// Random command lines built from real options, sizes, figures and random
+// bytes: the parser never throws, and every result is either a usable request
+// or a one-line usage error.
+TEST(ParseArguments, RandomCommandLines) {
+    const std::vector<std::string> pool = {
+        "--size", "-s",      "--output", "-o",   "--list", "-l",      "--help",         "-h",
+        "--",     "m11",     "m_14",     "träd", "trd1",   "j8J81",   "483x609",        "1x1",
+        "0x5",    "65537x1", "x",        "-",    "=",      "--size=", "--output=a.png", "a.jpg",
+        "",       "-3x4"};
+    std::mt19937 rng(20261208);
+    auto randomBytes = [&rng] {
+        std::string s(rng() % 12, ' ');
+        for (char& c : s) {
+            c = static_cast<char>(rng() % 256);
+        }
+        return s;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        Args args(rng() % 6);
+        for (std::string& a : args) {
+            a = rng() % 4 == 0 ? randomBytes() : pool[rng() % pool.size()];
+            if (rng() % 8 == 0 && !a.empty()) {
+                a[rng() % a.size()] = static_cast<char>(rng() % 256);
+            }
+        }
+        ParseResult r;
+        ASSERT_NO_THROW(r = ParseArguments(args));
+        if (!r.Ok()) {
+            ASSERT_EQ(r.status, kExitUsage);
+            ASSERT_EQ(r.error.find('\n'), std::string::npos);
+            continue;
+        }
+        if (r.request.action == Action::Render) {
+            ASSERT_NE(r.request.figure, nullptr);
+            ASSERT_TRUE(r.request.figure->Enabled());
+            ASSERT_EQ(r.request.figure->kind, CommandKind::Figure);
+            ASSERT_GE(r.request.width, 1);
+            ASSERT_GE(r.request.height, 1);
+            ASSERT_LE(int64_t{r.request.width} * r.request.height, kMaxPixels);
+            ASSERT_FALSE(r.request.output.empty());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace galleri
