@@ -100,6 +100,12 @@ void EscapeScan(Surface& surface, const ScanSettings& settings, const EscapePara
     const ScanGrid grid = MakeScanGrid(left, right, bottom, top, width, height, settings);
 
     EscapeEngine& engine = surface.Engine() ? *surface.Engine() : DefaultFastEngine();
+    struct ScanGuard {
+        EscapeEngine& engine;
+        ~ScanGuard() { engine.EndScan(); }
+    };
+    engine.BeginScan();
+    const ScanGuard guard{engine};
 
     const int blockLimit =
         settings.messageInterval > 0 ? settings.messageInterval : kBlockWithoutMessages;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "escape/FastKernels.h"
 #include "escape/ThreadPool.h"
@@ -92,16 +93,31 @@ bool SimdPathSupported(SimdPath path) {
     return false;
 }
 
-FastEngine::FastEngine(int threads, SimdPath path) {
+// A block handed to the pool: where its pixels come from, what the kernel
+// needs and, for a block computed ahead, where its colours wait.
+struct FastEngine::Block {
+    PixelSource source;
+    KernelJob job;
+    KernelFn kernel = nullptr;
+    int first = 0;
+    int count = 0;
+    std::vector<uint32_t> colours;
+    void operator()(int) { kernel(job); }
+};
+
+FastEngine::FastEngine(int threads, SimdPath path) : ahead_(std::make_unique<Block>()) {
     SetThreads(threads);
     SetPath(path);
 }
 
-FastEngine::~FastEngine() = default;
+FastEngine::~FastEngine() {
+    DropAhead();
+}
 
 void FastEngine::SetThreads(int threads) {
     const int n = threads > 0 ? threads : DefaultThreads();
     if (n != threads_) {
+        DropAhead();
         pool_.reset();  // started again, with the new size, when first needed
         threads_ = n;
     }
@@ -117,7 +133,64 @@ void FastEngine::SetPath(SimdPath path) {
         throw std::invalid_argument(std::string("this CPU cannot run the ") + SimdPathName(path) +
                                     " kernel");
     }
+    DropAhead();
     path_ = path;
+}
+
+ThreadPool& FastEngine::Pool() {
+    if (!pool_) {
+        pool_ = std::make_unique<ThreadPool>(threads_);
+    }
+    return *pool_;
+}
+
+void FastEngine::Prepare(Block& block, const EscapeParams& params, const ScanGrid& grid, int first,
+                         int count, int64_t budget, uint32_t* out) {
+    block.first = first;
+    block.count = count;
+    block.source.total = count * grid.rows;
+    block.source.chunk = kChunk;
+    block.source.next.store(0, std::memory_order_relaxed);
+    block.job.params = &params;
+    block.job.columnRe = grid.columnRe.data() + first;
+    block.job.rowIm = grid.rowIm.data();
+    block.job.rows = grid.rows;
+    block.job.iterations = budget;
+    block.job.out = out;
+    block.job.source = &block.source;
+    block.kernel = KernelFor(path_);
+}
+
+void FastEngine::ComputeNow(const EscapeParams& params, const ScanGrid& grid, int first, int count,
+                            int64_t budget, uint32_t* out) {
+    Block block;
+    Prepare(block, params, grid, first, count, budget, out);
+    if (threads_ <= 1 || block.source.total <= kChunk) {
+        block(0);
+        return;
+    }
+    ThreadPool& pool = Pool();
+    pool.Start(block);
+    pool.Wait();
+}
+
+void FastEngine::DropAhead() {
+    if (aheadRunning_) {
+        // No more pixels are handed out; the lanes in flight finish.
+        ahead_->source.next.store(ahead_->source.total, std::memory_order_relaxed);
+        pool_->Wait();
+        aheadRunning_ = false;
+    }
+}
+
+void FastEngine::BeginScan() {
+    DropAhead();
+    inScan_ = true;
+}
+
+void FastEngine::EndScan() {
+    DropAhead();
+    inScan_ = false;
 }
 
 void FastEngine::ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first,
@@ -133,29 +206,32 @@ void FastEngine::ComputeColumns(const EscapeParams& params, const ScanGrid& grid
         ScalarEngine().ComputeColumns(params, grid, first, count, out);
         return;
     }
-
-    PixelSource source;
-    source.total = total;
-    source.chunk = kChunk;
-    KernelJob job;
-    job.params = &params;
-    job.columnRe = grid.columnRe.data() + first;
-    job.rowIm = grid.rowIm.data();
-    job.rows = grid.rows;
-    job.iterations = budget;
-    job.out = out;
-    job.source = &source;
-    const KernelFn kernel = KernelFor(path_);
-
-    if (threads_ <= 1 || total <= kChunk) {
-        kernel(job);
+    if (!inScan_) {
+        ComputeNow(params, grid, first, count, budget, out);
         return;
     }
-    if (!pool_) {
-        pool_ = std::make_unique<ThreadPool>(threads_);
+
+    if (aheadRunning_ && ahead_->first == first && ahead_->count == count) {
+        pool_->Wait();
+        aheadRunning_ = false;
+        std::copy(ahead_->colours.begin(), ahead_->colours.begin() + total, out);
+    } else {
+        DropAhead();
+        ComputeNow(params, grid, first, count, budget, out);
     }
-    auto task = [&](int) { kernel(job); };
-    pool_->Run(task);
+
+    // The scan asks for the next block of the same size next (or the rest).
+    const int next = first + count;
+    if (next < grid.columns) {
+        const int nextCount = std::min(count, grid.columns - next);
+        std::vector<uint32_t>& colours = ahead_->colours;
+        if (colours.size() < static_cast<size_t>(nextCount) * grid.rows) {
+            colours.resize(static_cast<size_t>(nextCount) * grid.rows);
+        }
+        Prepare(*ahead_, params, grid, next, nextCount, budget, colours.data());
+        Pool().Start(*ahead_);
+        aheadRunning_ = true;
+    }
 }
 
 FastEngine& DefaultFastEngine() {

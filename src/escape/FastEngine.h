@@ -23,7 +23,9 @@ bool SimdPathSupported(SimdPath path);
 // Computes the columns of a block on all threads at once, each thread
 // running a vectorised kernel over pixels it takes from the block in small
 // runs (so heavy columns are shared out). The colours are exactly those of
-// the scalar reference.
+// the scalar reference. During a scan it computes the next block while the
+// scan writes the current one and handles messages; a scan that stops drops
+// that block at once. Used from one thread at a time.
 class FastEngine : public EscapeEngine {
   public:
     // threads 0: one per core.
@@ -39,11 +41,24 @@ class FastEngine : public EscapeEngine {
 
     void ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first, int count,
                         uint32_t* out) override;
+    void BeginScan() override;
+    void EndScan() override;
 
   private:
-    int threads_ = 1;
+    struct Block;
+    void Prepare(Block& block, const EscapeParams& params, const ScanGrid& grid, int first,
+                 int count, int64_t budget, uint32_t* out);
+    void ComputeNow(const EscapeParams& params, const ScanGrid& grid, int first, int count,
+                    int64_t budget, uint32_t* out);
+    void DropAhead();
+    ThreadPool& Pool();
+
+    int threads_ = 0;
     SimdPath path_ = SimdPath::Portable;
     std::unique_ptr<ThreadPool> pool_;
+    bool inScan_ = false;
+    std::unique_ptr<Block> ahead_;  // the next block of the scan, when started
+    bool aheadRunning_ = false;
 };
 
 // The engine of every surface that names none: one fast engine for the

@@ -3,12 +3,13 @@
 namespace galleri {
 
 ThreadPool::ThreadPool(int workers) {
-    for (int w = 1; w < workers; ++w) {
+    for (int w = 0; w < workers; ++w) {
         threads_.emplace_back([this, w] { Loop(w); });
     }
 }
 
 ThreadPool::~ThreadPool() {
+    Wait();
     {
         std::lock_guard lock(mutex_);
         quit_ = true;
@@ -19,8 +20,8 @@ ThreadPool::~ThreadPool() {
     }
 }
 
-void ThreadPool::RunRaw(void (*fn)(void*, int), void* context) {
-    if (!threads_.empty()) {
+void ThreadPool::StartRaw(void (*fn)(void*, int), void* context) {
+    {
         std::lock_guard lock(mutex_);
         fn_ = fn;
         context_ = context;
@@ -28,7 +29,9 @@ void ThreadPool::RunRaw(void (*fn)(void*, int), void* context) {
         ++generation_;
     }
     wake_.notify_all();
-    fn(context, 0);
+}
+
+void ThreadPool::Wait() {
     std::unique_lock lock(mutex_);
     done_.wait(lock, [this] { return pending_ == 0; });
 }
@@ -52,7 +55,7 @@ void ThreadPool::Loop(int worker) {
         {
             std::lock_guard lock(mutex_);
             if (--pending_ == 0) {
-                done_.notify_one();
+                done_.notify_all();
             }
         }
     }

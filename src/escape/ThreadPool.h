@@ -8,10 +8,10 @@
 
 namespace galleri {
 
-// A small set of threads that run one task together: Run(task) calls
-// task(worker) on every worker, the calling thread being worker 0, and
-// returns when all have finished. The threads live as long as the pool and
-// sleep between tasks.
+// A small set of threads that run one task together: Start(task) calls
+// task(worker) on every thread, Wait() returns when all have finished. The
+// caller is free in between. The threads live as long as the pool and sleep
+// between tasks.
 class ThreadPool {
   public:
     explicit ThreadPool(int workers);
@@ -19,15 +19,17 @@ class ThreadPool {
     ThreadPool(const ThreadPool&) = delete;
     ThreadPool& operator=(const ThreadPool&) = delete;
 
-    int Workers() const { return static_cast<int>(threads_.size()) + 1; }
+    int Workers() const { return static_cast<int>(threads_.size()); }
 
+    // The task must outlive the matching Wait(); one task at a time.
     template <class Task>
-    void Run(Task& task) {
-        RunRaw([](void* t, int worker) { (*static_cast<Task*>(t))(worker); }, &task);
+    void Start(Task& task) {
+        StartRaw([](void* t, int worker) { (*static_cast<Task*>(t))(worker); }, &task);
     }
+    void Wait();
 
   private:
-    void RunRaw(void (*fn)(void*, int), void* context);
+    void StartRaw(void (*fn)(void*, int), void* context);
     void Loop(int worker);
 
     std::vector<std::thread> threads_;

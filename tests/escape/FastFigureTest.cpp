@@ -113,5 +113,22 @@ TEST(FastFigures, EscapeStopsAtTheSameColumn) {
     EXPECT_GT(drawnInColumn19, 0);
 }
 
+// Column 65536 is a range error that ends the scan part way: the fast engine
+// has drawn the same columns and is ready for the next figure.
+TEST(FastFigures, RangeErrorPartWayLeavesTheSameColumns) {
+    const Command* m1 = FindCommand("m_1");
+    ASSERT_NE(m1, nullptr);
+    ScalarEngine scalar;
+    FastEngine fast(2);
+    HeadlessPlatform platform(65536, 1);
+    Surface a(platform), b(platform);
+    a.SetEngine(&scalar);
+    b.SetEngine(&fast);
+    EXPECT_THROW(RunFigure(a, *m1), RangeError);
+    EXPECT_THROW(RunFigure(b, *m1), RangeError);
+    EXPECT_TRUE(a.Picture() == b.Picture());
+    EXPECT_TRUE(Draw(*m1, &fast, 50, 40).picture == Draw(*m1, &scalar, 50, 40).picture);
+}
+
 }  // namespace
 }  // namespace galleri
