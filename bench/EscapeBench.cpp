@@ -60,6 +60,19 @@ class CountingEngine : public EscapeEngine {
     uint64_t iterations = 0;
 };
 
+// Keeps the parameters and points of the figure's scan.
+class CapturingEngine : public EscapeEngine {
+  public:
+    void ComputeColumns(const EscapeParams& p, const ScanGrid& g, int, int count,
+                        uint32_t* out) override {
+        params = p;
+        grid = g;
+        std::fill(out, out + static_cast<size_t>(count) * g.rows, 0u);
+    }
+    EscapeParams params;
+    ScanGrid grid;
+};
+
 void Draw(const Command& c, EscapeEngine& engine, int w, int h) {
     HeadlessPlatform platform(w, h);
     Surface surface(platform);
@@ -101,6 +114,29 @@ void Register(const Command& c, int w, int h, bool scalar, int threads) {
         })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+}
+
+// The kernel alone on one thread, the whole picture as one block, outside a
+// scan: the per-core speed of an instruction-set path, without threads,
+// blocks or pixel writes. CPU time here is the kernel's own.
+void RegisterKernel(const Command& c, int w, int h, SimdPath path) {
+    const std::string name = std::string("kernel/") + c.caption + "@" + std::to_string(w) + "x" +
+                             std::to_string(h) + "/" + SimdPathName(path);
+    benchmark::RegisterBenchmark(name.c_str(), [&c, w, h, path](benchmark::State& state) {
+        const uint64_t n = Iterations(c, w, h);
+        CapturingEngine capture;
+        Draw(c, capture, w, h);
+        const ScanGrid& grid = capture.grid;
+        std::vector<uint32_t> out(static_cast<size_t>(grid.columns) * grid.rows);
+        FastEngine fast(1, path);
+        for (auto _ : state) {
+            fast.ComputeColumns(capture.params, grid, 0, grid.columns, out.data());
+            benchmark::DoNotOptimize(out.data());
+        }
+        state.counters["iterations"] = static_cast<double>(n);
+        state.counters["iter/s"] = benchmark::Counter(
+            static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate);
+    })->Unit(benchmark::kMillisecond);
 }
 
 // Collects the runs for the summary table while printing as usual.
@@ -206,6 +242,15 @@ int main(int argc, char** argv) {
             Register(*c, 1920, 1080, true, 1);
             Register(*c, 1920, 1080, false, 1);
             Register(*c, 1920, 1080, false, threads);
+        }
+    }
+    for (const std::string& name : kHeavy) {
+        if (const Command* c = FindCommand(name); c && c->Enabled()) {
+            for (SimdPath p : {SimdPath::Avx512, SimdPath::Avx2, SimdPath::Portable}) {
+                if (SimdPathSupported(p)) {
+                    RegisterKernel(*c, 483, 609, p);
+                }
+            }
         }
     }
     benchmark::Initialize(&argc, argv);

@@ -155,6 +155,17 @@ struct MandelPhoenixKind {
     }
 };
 
+// A retired lane holds the point 0 with everything zero: every kind's orbit
+// stays at 0 and passes the escape test for ever, and its counter is -inf so
+// it never reaches the limit. So it never asks for a refill.
+template <int S, int W>
+void Retire(double* lane) {
+    for (int i = 0; i < S; ++i) {
+        lane[i * W] = 0;
+    }
+    lane[S * W] = -__builtin_inf();
+}
+
 // Which pixel each lane holds, and the run of pixels this thread took last.
 template <class Kind, int K, int W>
 class Lanes {
@@ -165,14 +176,13 @@ class Lanes {
 
     explicit Lanes(const KernelJob& job) : job_(job) {
         for (int k = 0; k < K; ++k) {
-            dead[k] = 0;
             for (int l = 0; l < W; ++l) {
                 pixel_[k][l] = -1;
             }
         }
     }
 
-    // For every live lane whose bit in mask[k] is clear: hand out its colour
+    // For every lane whose bit in mask[k] is clear: hand out its colour
     // and load the next pixel, or retire the lane. False when no lane is left.
     __attribute__((noinline)) bool Refill(Buffer& buf, const unsigned* mask) {
         const EscapeParams& p = *job_.params;
@@ -191,20 +201,17 @@ class Lanes {
                 int next = -1;
                 if (Take(next, px, py)) {
                     pixel_[k][l] = next;
+                    Kind::Init(p, lane, W, px, py);
+                    n = 0;
                 } else {
                     pixel_[k][l] = -1;
-                    dead[k] |= 1u << l;
+                    Retire<S, W>(lane);
                     --live_;
                 }
-                // A retired lane runs from the point 0, which stays tame.
-                Kind::Init(p, lane, W, px, py);
-                n = 0;
             }
         }
         return live_ > 0;
     }
-
-    unsigned dead[K];
 
   private:
     bool Take(int& pixel, double& px, double& py) {
@@ -241,12 +248,14 @@ void RunVectors(const KernelJob& job) {
 
     L lanes(job);
     alignas(64) typename L::Buffer buf;
-    unsigned mask[K];
-    for (int k = 0; k < K; ++k) {
-        mask[k] = 0;
-    }
-    if (!lanes.Refill(buf, mask)) {
-        return;
+    {
+        unsigned mask[K];
+        for (int k = 0; k < K; ++k) {
+            mask[k] = 0;
+        }
+        if (!lanes.Refill(buf, mask)) {
+            return;
+        }
     }
 
     V s[K][S];
@@ -280,10 +289,13 @@ void RunVectors(const KernelJob& job) {
         unsigned all = kFull;
 #pragma GCC unroll 8
         for (int k = 0; k < K; ++k) {
-            mask[k] = Kind::template Test<O>(s[k], n[k], limit, four) | lanes.dead[k];
-            all &= mask[k];
+            all &= Kind::template Test<O>(s[k], n[k], limit, four);
         }
         if (all != kFull) [[unlikely]] {
+            unsigned mask[K];
+            for (int k = 0; k < K; ++k) {
+                mask[k] = Kind::template Test<O>(s[k], n[k], limit, four);
+            }
             store();
             if (!lanes.Refill(buf, mask)) {
                 return;

@@ -25,7 +25,7 @@ struct Ops {
 }  // namespace
 
 void RunKernelAvx512(const KernelJob& job) {
-    RunKernelWith<Ops, 5, 6, 3>(job);
+    RunKernelWith<Ops, 6, 8, 3>(job);
 }
 
 }  // namespace galleri
