@@ -30,6 +30,8 @@ bool IsEscapeTime(const Command& c) {
 SimdPath gPath = SimdPath::Auto;
 
 const std::vector<std::string> kHeavy = {"m_5", "jd_9", "jd_10", "m_4", "m_8"};
+const std::vector<std::string> kKernelOnly = {
+    "m_5", "jd_9", "jd_10", "m_4", "m_8", "j_4", "binary decomposition"};
 
 // Sums the reference's iteration counts instead of colouring; the pixels it
 // leaves are meaningless. Splits each block over the cores to save time.
@@ -244,7 +246,7 @@ int main(int argc, char** argv) {
             Register(*c, 1920, 1080, false, threads);
         }
     }
-    for (const std::string& name : kHeavy) {
+    for (const std::string& name : kKernelOnly) {
         if (const Command* c = FindCommand(name); c && c->Enabled()) {
             for (SimdPath p : {SimdPath::Avx512, SimdPath::Avx2, SimdPath::Portable}) {
                 if (SimdPathSupported(p)) {
