@@ -1,0 +1,190 @@
+#include "app/FormTelvarn.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <exception>
+
+#include "app/EscapeFilter.h"
+#include "app/PictureView.h"
+#include "commands/Commands.h"
+#include "surface/PictureFile.h"
+
+namespace galleri {
+
+namespace {
+
+constexpr int kClientWidth = 483;
+constexpr int kClientHeight = 609;
+
+}  // namespace
+
+TFormTelvarn::TFormTelvarn(QWidget* parent)
+    : QMainWindow(parent), platform_(this), surface_(platform_) {
+    setObjectName(QStringLiteral("FormTelvarn"));
+    setMinimumSize(200, 100);
+
+    // The form's colour is the tooltip background; the menu bar keeps the
+    // ordinary window colour.
+    QPalette formPalette = palette();
+    formPalette.setColor(QPalette::Window, formPalette.color(QPalette::ToolTipBase));
+    setPalette(formPalette);
+    setAutoFillBackground(true);
+    if (QFontDatabase::families().contains(QStringLiteral("Tahoma"))) {
+        setFont(QFont(QStringLiteral("Tahoma"), 8));
+    }
+
+    img = new PictureView(surface_.Picture(), this);
+    setCentralWidget(img);
+    platform_.SetPictureControl(img);
+
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    QPalette barPalette = MainMenu1->palette();
+    barPalette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
+    MainMenu1->setPalette(barPalette);
+    setMenuBar(MainMenu1);
+    BuildMenu();
+
+    SavePictureDialog1 = new QFileDialog(this);
+    SavePictureDialog1->setObjectName(QStringLiteral("SavePictureDialog1"));
+    SavePictureDialog1->setOption(QFileDialog::DontUseNativeDialog);
+    SavePictureDialog1->setOption(QFileDialog::DontConfirmOverwrite);
+    SavePictureDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SavePictureDialog1->setFileMode(QFileDialog::AnyFile);
+    SavePictureDialog1->setDefaultSuffix(QStringLiteral("jpg"));
+    const QStringList filters = {
+        QStringLiteral("Bitmap (*.bmp)"),
+        QStringLiteral("JPEG (*.jpg *.jpeg)"),
+        QStringLiteral("PNG (*.png)"),
+        QStringLiteral("All files (*)"),
+    };
+    SavePictureDialog1->setNameFilters(filters);
+    SavePictureDialog1->selectNameFilter(filters[1]);
+
+    report = [this](QMessageBox::Icon icon, const QString& text) { ShowMessage(icon, text); };
+    chooseSaveFile = [this] { return ExecuteSaveDialog(); };
+
+    // Escape reaches the filter even while the window is disabled.
+    qApp->installEventFilter(new EscapeFilter(surface_, this));
+
+    // The picture control is 483 x 609 at start, below the menu bar.
+    resize(kClientWidth, kClientHeight + MainMenu1->heightForWidth(kClientWidth));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(0, 0), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    FormCreate();
+}
+
+TFormTelvarn::~TFormTelvarn() = default;
+
+void TFormTelvarn::FormCreate() {
+    setWindowTitle(QString::fromUtf8(kApplicationTitle));
+}
+
+void TFormTelvarn::BuildMenu() {
+    for (const Menu& m : Menus()) {
+        QMenu* menu = MainMenu1->addMenu(QString::fromUtf8(m.caption));
+        menu->setObjectName(QString::fromUtf8(m.item));
+    }
+    for (const Command& c : Commands()) {
+        QAction* action = nullptr;
+        if (c.menu == nullptr) {
+            action = MainMenu1->addAction(QString::fromUtf8(c.caption));
+        } else {
+            auto* menu = MainMenu1->findChild<QMenu*>(QString::fromUtf8(c.menu));
+            if (menu == nullptr) {
+                continue;
+            }
+            action = menu->addAction(QString::fromUtf8(c.caption));
+        }
+        action->setObjectName(QString::fromUtf8(c.item));
+        action->setEnabled(c.Enabled());
+        const Command* command = &c;
+        if (c.kind == CommandKind::SavePicture) {
+            connect(action, &QAction::triggered, this, [this] { sparabild1Click(); });
+        } else {
+            connect(action, &QAction::triggered, this, [this, command] { RunCommand(*command); });
+        }
+    }
+}
+
+void TFormTelvarn::RunCommand(const Command& command) {
+    if (drawing_) {
+        return;  // runs never nest (the disabled window refuses commands anyway)
+    }
+    drawing_ = true;
+    // RunFigure gives the window and the cursor back whatever ends the run;
+    // an error is shown once the run is over.
+    bool failed = true;
+    QString error = QStringLiteral("The figure ended with an unknown error.");
+    try {
+        RunFigure(surface_, command);
+        failed = false;
+    } catch (const std::exception& e) {
+        error = QString::fromUtf8(e.what());
+    } catch (...) {
+    }
+    drawing_ = false;
+    img->update();
+    if (failed) {
+        report(QMessageBox::Critical, error);
+    }
+    if (closePending_) {
+        // The window was closed while the figure drew: close it now.
+        closePending_ = false;
+        close();
+    }
+}
+
+void TFormTelvarn::closeEvent(QCloseEvent* event) {
+    if (drawing_) {
+        // Ask the figure to stop at its next message point; the window closes
+        // when the command returns.
+        surface_.RequestAbort();
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void TFormTelvarn::sparabild1Click() {
+    if (surface_.Picture().Empty()) {
+        report(QMessageBox::Information,
+               QStringLiteral("There is no picture to save yet: draw a figure first."));
+        return;
+    }
+    const QString path = chooseSaveFile();
+    if (path.isEmpty()) {
+        return;
+    }
+    try {
+        SavePicture(surface_.Picture(), path.toStdString());
+    } catch (const std::exception& e) {
+        report(QMessageBox::Critical, QString::fromUtf8(e.what()));
+    } catch (...) {
+        report(QMessageBox::Critical, QStringLiteral("The picture could not be saved."));
+    }
+}
+
+QString TFormTelvarn::ExecuteSaveDialog() {
+    if (SavePictureDialog1->exec() != QDialog::Accepted) {
+        return {};
+    }
+    const QStringList files = SavePictureDialog1->selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+void TFormTelvarn::ShowMessage(QMessageBox::Icon icon, const QString& text) {
+    QMessageBox box(icon, windowTitle(), text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+}  // namespace galleri

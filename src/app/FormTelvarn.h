@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+#include "app/QtPlatform.h"
+#include "surface/Surface.h"
+
+class QFileDialog;
+class QMenuBar;
+
+namespace galleri {
+
+struct Command;
+class PictureView;
+
+// The application title, shown as the window's caption.
+inline constexpr const char* kApplicationTitle = "Galleri";
+
+// The main window: the picture control `img` filling the client area, the
+// menu bar `MainMenu1` built from the command table, and the save dialog
+// `SavePictureDialog1`. It owns the one drawing surface.
+class TFormTelvarn : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit TFormTelvarn(QWidget* parent = nullptr);
+    ~TFormTelvarn() override;
+
+    Surface& DrawingSurface() { return surface_; }
+    QtPlatform& Host() { return platform_; }
+    PictureView* Img() const { return img; }
+    QMenuBar* MenuBar() const { return MainMenu1; }
+    QFileDialog* SaveDialog() const { return SavePictureDialog1; }
+    bool Drawing() const { return drawing_; }
+
+    // Shows a message to the user; tests replace it to keep modal boxes away.
+    using Reporter = std::function<void(QMessageBox::Icon, const QString& text)>;
+    Reporter report;
+    // Asks for the file to save to; an empty string means cancelled. Tests
+    // replace it to keep the modal dialog away.
+    std::function<QString()> chooseSaveFile;
+
+    // The handler of every figure command: draws it and reports an error.
+    void RunCommand(const Command& command);
+    // "spara bild".
+    void sparabild1Click();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void FormCreate();
+    void BuildMenu();
+    QString ExecuteSaveDialog();
+    void ShowMessage(QMessageBox::Icon icon, const QString& text);
+
+    QtPlatform platform_;
+    Surface surface_;
+    PictureView* img = nullptr;
+    QMenuBar* MainMenu1 = nullptr;
+    QFileDialog* SavePictureDialog1 = nullptr;
+    bool drawing_ = false;
+    bool closePending_ = false;
+};
+
+}  // namespace galleri
