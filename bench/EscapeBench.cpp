@@ -158,7 +158,9 @@ class TableReporter : public benchmark::ConsoleReporter {
             if (row.order == 0) {
                 row.order = ++count_;
             }
-            const double ms = r.GetAdjustedRealTime();
+            // Kernel runs are on the calling thread: their CPU time is theirs.
+            const bool kernel = name.rfind("kernel/", 0) == 0;
+            const double ms = kernel ? r.GetAdjustedCPUTime() : r.GetAdjustedRealTime();
             const auto it = r.counters.find("iterations");
             if (it != r.counters.end()) {
                 row.iterations = it->second.value;
@@ -177,27 +179,53 @@ class TableReporter : public benchmark::ConsoleReporter {
             "\n| figure | iterations | scalar, 1 thread | fast, 1 thread | fast, %d threads | "
             "Giter/s | speed-up | scaling |\n|---|---:|---:|---:|---:|---:|---:|---:|\n",
             threads);
+        auto cell = [](double ms) {
+            char b[32];
+            std::snprintf(b, sizeof b, ms > 0 ? "%.1f ms" : "-", ms);
+            return std::string(b);
+        };
+        auto ratio = [](double a, double b) {
+            char buf[32];
+            std::snprintf(buf, sizeof buf, a > 0 && b > 0 ? "%.1fx" : "-", a / b);
+            return std::string(buf);
+        };
+        auto rate = [](double iterations, double ms) {
+            char buf[32];
+            std::snprintf(buf, sizeof buf, ms > 0 ? "%.2f" : "-", iterations / ms / 1e6);
+            return std::string(buf);
+        };
+        std::vector<std::string> kernels;
         for (const auto& [o, key] : order) {
             const Row& row = rows_.at(key);
+            if (key.rfind("kernel/", 0) == 0) {
+                kernels.push_back(key);
+                continue;
+            }
             auto t = [&](const std::string& e) {
                 auto it = row.times.find(e);
                 return it == row.times.end() ? 0.0 : it->second;
             };
             const double s = t("scalar:1"), f1 = t("fast:1"), fa = t(all);
-            auto cell = [](double ms) {
-                char b[32];
-                std::snprintf(b, sizeof b, ms > 0 ? "%.1f ms" : "-", ms);
-                return std::string(b);
-            };
-            auto ratio = [](double a, double b) {
-                char buf[32];
-                std::snprintf(buf, sizeof buf, a > 0 && b > 0 ? "%.1fx" : "-", a / b);
-                return std::string(buf);
-            };
-            std::printf("| %s | %.0f | %s | %s | %s | %.2f | %s | %s |\n", key.c_str(),
+            std::printf("| %s | %.0f | %s | %s | %s | %s | %s | %s |\n", key.c_str(),
                         row.iterations, cell(s).c_str(), cell(f1).c_str(), cell(fa).c_str(),
-                        fa > 0 ? row.iterations / fa / 1e6 : 0.0, ratio(s, fa).c_str(),
+                        rate(row.iterations, fa).c_str(), ratio(s, fa).c_str(),
                         ratio(f1, fa).c_str());
+        }
+        if (kernels.empty()) {
+            return;
+        }
+        std::printf(
+            "\nKernel alone, one thread, Giter/s of CPU time:\n\n"
+            "| figure | avx512 | avx2 | portable |\n|---|---:|---:|---:|\n");
+        for (const std::string& key : kernels) {
+            const Row& row = rows_.at(key);
+            std::printf("| %s |", key.substr(7).c_str());
+            for (const char* path : {"avx512", "avx2", "portable"}) {
+                auto it = row.times.find(path);
+                std::printf(" %s |",
+                            rate(row.iterations, it == row.times.end() ? 0.0 : it->second).c_str());
+            }
+            std::printf("\n");
         }
     }
 
