@@ -1,6 +1,7 @@
 #include "escape/FastEngine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -25,6 +26,18 @@ int64_t IterationBudget(const EscapeParams& params) {
     }
     const int64_t step = params.countStep;
     return (params.limit + step - 1) / step;
+}
+
+// Work handed to the threads at a time during a scan, when blocks are
+// cheaper than that: a few times the cost of waking them. Bounded in blocks
+// (work dropped when the scan stops) and in columns (memory).
+constexpr double kAheadSeconds = 1e-3;
+constexpr int kMaxAheadBlocks = 16;
+constexpr int kMaxAheadColumns = 256;
+
+double Seconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 using KernelFn = void (*)(const KernelJob&);
@@ -175,22 +188,44 @@ void FastEngine::ComputeNow(const EscapeParams& params, const ScanGrid& grid, in
 }
 
 void FastEngine::DropAhead() {
-    if (aheadRunning_) {
+    if (aheadState_ == Ahead::Running) {
         // No more pixels are handed out; the lanes in flight finish.
         ahead_->source.next.store(ahead_->source.total, std::memory_order_relaxed);
         pool_->Wait();
-        aheadRunning_ = false;
     }
+    aheadState_ = Ahead::None;
 }
 
 void FastEngine::BeginScan() {
     DropAhead();
     inScan_ = true;
+    columnSeconds_ = 0;
 }
 
 void FastEngine::EndScan() {
     DropAhead();
     inScan_ = false;
+}
+
+void FastEngine::StartAhead(const EscapeParams& params, const ScanGrid& grid, int first,
+                            int blockColumns, int64_t budget) {
+    // Blocks that take well under the cost of waking the threads are
+    // computed several at a time.
+    int blocks = 1;
+    const double blockSeconds = columnSeconds_ * blockColumns;
+    if (blockSeconds > 0 && blockSeconds < kAheadSeconds) {
+        blocks = static_cast<int>(std::min(kAheadSeconds / blockSeconds, double{kMaxAheadBlocks}));
+    }
+    const int columns = std::min({std::max(1, blocks) * blockColumns,
+                                  std::max(blockColumns, kMaxAheadColumns), grid.columns - first});
+    std::vector<uint32_t>& colours = ahead_->colours;
+    if (colours.size() < static_cast<size_t>(columns) * grid.rows) {
+        colours.resize(static_cast<size_t>(columns) * grid.rows);
+    }
+    Prepare(*ahead_, params, grid, first, columns, budget, colours.data());
+    aheadStarted_ = Seconds();
+    Pool().Start(*ahead_);
+    aheadState_ = Ahead::Running;
 }
 
 void FastEngine::ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first,
@@ -211,26 +246,30 @@ void FastEngine::ComputeColumns(const EscapeParams& params, const ScanGrid& grid
         return;
     }
 
-    if (aheadRunning_ && ahead_->first == first && ahead_->count == count) {
-        pool_->Wait();
-        aheadRunning_ = false;
-        std::copy(ahead_->colours.begin(), ahead_->colours.begin() + total, out);
+    const int aheadEnd = ahead_->first + ahead_->count;
+    if (aheadState_ != Ahead::None && first >= ahead_->first && first + count <= aheadEnd) {
+        if (aheadState_ == Ahead::Running) {
+            pool_->Wait();
+            columnSeconds_ = (Seconds() - aheadStarted_) / ahead_->count;
+            aheadState_ = Ahead::Ready;
+        }
+        const auto from = ahead_->colours.begin() +
+                          static_cast<std::ptrdiff_t>(first - ahead_->first) * grid.rows;
+        std::copy(from, from + total, out);
+        if (first + count < aheadEnd) {
+            return;  // the next block is ready too
+        }
+        aheadState_ = Ahead::None;
     } else {
         DropAhead();
+        const double started = Seconds();
         ComputeNow(params, grid, first, count, budget, out);
+        columnSeconds_ = (Seconds() - started) / count;
     }
 
-    // The scan asks for the next block of the same size next (or the rest).
-    const int next = first + count;
-    if (next < grid.columns) {
-        const int nextCount = std::min(count, grid.columns - next);
-        std::vector<uint32_t>& colours = ahead_->colours;
-        if (colours.size() < static_cast<size_t>(nextCount) * grid.rows) {
-            colours.resize(static_cast<size_t>(nextCount) * grid.rows);
-        }
-        Prepare(*ahead_, params, grid, next, nextCount, budget, colours.data());
-        Pool().Start(*ahead_);
-        aheadRunning_ = true;
+    // The scan asks for the following blocks, of the same size, next.
+    if (first + count < grid.columns) {
+        StartAhead(params, grid, first + count, count, budget);
     }
 }
 

@@ -25,7 +25,7 @@ bool SimdPathSupported(SimdPath path);
 // runs (so heavy columns are shared out). The colours are exactly those of
 // the scalar reference. During a scan it computes the next block while the
 // scan writes the current one and handles messages; a scan that stops drops
-// that block at once. Used from one thread at a time.
+// that work at once. Used from one thread at a time.
 class FastEngine : public EscapeEngine {
   public:
     // threads 0: one per core.
@@ -51,14 +51,21 @@ class FastEngine : public EscapeEngine {
     void ComputeNow(const EscapeParams& params, const ScanGrid& grid, int first, int count,
                     int64_t budget, uint32_t* out);
     void DropAhead();
+    void StartAhead(const EscapeParams& params, const ScanGrid& grid, int first, int blockColumns,
+                    int64_t budget);
     ThreadPool& Pool();
 
     int threads_ = 0;
     SimdPath path_ = SimdPath::Portable;
     std::unique_ptr<ThreadPool> pool_;
     bool inScan_ = false;
-    std::unique_ptr<Block> ahead_;  // the next block of the scan, when started
-    bool aheadRunning_ = false;
+    // Columns of the scan computed ahead: one or, for cheap figures, several
+    // blocks, so that handing work to the threads stays a small part.
+    enum class Ahead { None, Running, Ready };
+    std::unique_ptr<Block> ahead_;
+    Ahead aheadState_ = Ahead::None;
+    double aheadStarted_ = 0;   // seconds on the steady clock
+    double columnSeconds_ = 0;  // wall time of one column, last measured
 };
 
 // The engine of every surface that names none: one fast engine for the
