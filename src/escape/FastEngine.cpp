@@ -16,6 +16,7 @@ namespace {
 // Pixels a kernel takes from the block at a time: small enough to share the
 // heavy columns out evenly, large enough that taking them costs nothing.
 constexpr int kChunk = 64;
+constexpr int kMinChunk = 8;
 
 // Most iterations a pixel gets: Count grows by countStep and is tested
 // against the limit before each iteration, so n iterations run while
@@ -31,7 +32,7 @@ int64_t IterationBudget(const EscapeParams& params) {
 // Work handed to the threads at a time during a scan, when blocks are
 // cheaper than that: a few times the cost of waking them. Bounded in blocks
 // (work dropped when the scan stops) and in columns (memory).
-constexpr double kAheadSeconds = 1e-3;
+constexpr double kAheadSeconds = 4e-3;
 constexpr int kMaxAheadBlocks = 16;
 constexpr int kMaxAheadColumns = 256;
 
@@ -62,12 +63,18 @@ int DefaultThreads() {
 }  // namespace
 
 bool NextPixels(PixelSource& source, int& begin, int& end) {
-    const int b = source.next.fetch_add(source.chunk, std::memory_order_relaxed);
-    if (b >= source.total) {
-        return false;
-    }
+    // Runs shrink towards the end of the block, so that no thread is left
+    // with a long run of heavy pixels while the others have nothing to do.
+    int b = source.next.load(std::memory_order_relaxed);
+    int run = 0;
+    do {
+        if (b >= source.total) {
+            return false;
+        }
+        run = std::clamp((source.total - b) / 16, kMinChunk, source.chunk);
+    } while (!source.next.compare_exchange_weak(b, b + run, std::memory_order_relaxed));
     begin = b;
-    end = std::min(b + source.chunk, source.total);
+    end = std::min(b + run, source.total);
     return true;
 }
 
