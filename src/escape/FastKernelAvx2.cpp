@@ -1,5 +1,7 @@
 // The kernel on 4-lane AVX2 vectors. Built with AVX2 (and no FMA) enabled for
 // this file only; called only on CPUs that have it.
+#if defined(__x86_64__) || defined(__i386__)
+
 #include <immintrin.h>
 
 #include "escape/FastKernel.h"
@@ -29,3 +31,18 @@ void RunKernelAvx2(const KernelJob& job) {
 }
 
 }  // namespace galleri
+
+#else
+
+#include "escape/FastKernels.h"
+
+namespace galleri {
+
+// Never chosen on other processors (SimdPathSupported says no).
+void RunKernelAvx2(const KernelJob& job) {
+    RunKernelPortable(job);
+}
+
+}  // namespace galleri
+
+#endif

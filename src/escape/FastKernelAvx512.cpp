@@ -1,5 +1,7 @@
 // The kernel on 8-lane AVX-512 vectors. Built with AVX-512 enabled for this
 // file only; called only on CPUs that have it.
+#if defined(__x86_64__) || defined(__i386__)
+
 #include <immintrin.h>
 
 #include "escape/FastKernel.h"
@@ -29,3 +31,18 @@ void RunKernelAvx512(const KernelJob& job) {
 }
 
 }  // namespace galleri
+
+#else
+
+#include "escape/FastKernels.h"
+
+namespace galleri {
+
+// Never chosen on other processors (SimdPathSupported says no).
+void RunKernelAvx512(const KernelJob& job) {
+    RunKernelPortable(job);
+}
+
+}  // namespace galleri
+
+#endif
