@@ -29,9 +29,10 @@ int64_t IterationBudget(const EscapeParams& params) {
     return (params.limit + step - 1) / step;
 }
 
-// Work handed to the threads at a time during a scan, when blocks are
-// cheaper than that: a few times the cost of waking them. Bounded in blocks
-// (work dropped when the scan stops) and in columns (memory).
+// During a scan, blocks cheaper than this are handed to the threads several
+// at a time, up to about this much work, so that waking the threads and
+// waiting for the last pixels of a hand-over stay a small part of it. Bounded
+// in blocks (work dropped when the scan stops) and in columns (memory).
 constexpr double kAheadSeconds = 4e-3;
 constexpr int kMaxAheadBlocks = 16;
 constexpr int kMaxAheadColumns = 256;
