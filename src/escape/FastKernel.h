@@ -172,7 +172,11 @@ class Lanes {
   public:
     static constexpr int S = Kind::S;
     static constexpr unsigned kFull = (1u << W) - 1;
-    using Buffer = double[K][S + 1][W];  // per vector: state, then the iteration counter
+    // One flat array: per vector, the rows of its state and then the row of
+    // its iteration counter, W lanes each. A lane's values lie W apart.
+    static constexpr int kRows = S + 1;
+    using Buffer = double[K * kRows * W];
+    static double* Row(Buffer& buf, int k, int i) { return buf + (k * kRows + i) * W; }
 
     explicit Lanes(const KernelJob& job) : job_(job) {
         for (int k = 0; k < K; ++k) {
@@ -191,8 +195,8 @@ class Lanes {
             while (need != 0) {
                 const int l = __builtin_ctz(need);
                 need &= need - 1;
-                double* lane = &buf[k][0][l];
-                double& n = buf[k][S][l];
+                double* lane = Row(buf, k, 0) + l;
+                double& n = Row(buf, k, S)[l];
                 if (pixel_[k][l] >= 0) {
                     const uint64_t count = static_cast<uint64_t>(n) * p.countStep;
                     job_.out[pixel_[k][l]] = Kind::Colour(p, lane, W, static_cast<uint32_t>(count));
@@ -263,17 +267,17 @@ void RunVectors(const KernelJob& job) {
     auto load = [&] {
         for (int k = 0; k < K; ++k) {
             for (int i = 0; i < S; ++i) {
-                s[k][i] = O::Load(buf[k][i]);
+                s[k][i] = O::Load(L::Row(buf, k, i));
             }
-            n[k] = O::Load(buf[k][S]);
+            n[k] = O::Load(L::Row(buf, k, S));
         }
     };
     auto store = [&] {
         for (int k = 0; k < K; ++k) {
             for (int i = 0; i < S; ++i) {
-                O::Store(buf[k][i], s[k][i]);
+                O::Store(L::Row(buf, k, i), s[k][i]);
             }
-            O::Store(buf[k][S], n[k]);
+            O::Store(L::Row(buf, k, S), n[k]);
         }
     };
     load();

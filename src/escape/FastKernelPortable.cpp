@@ -7,7 +7,6 @@ namespace {
 
 struct Ops {
     typedef double V __attribute__((vector_size(16)));
-    typedef int64_t M __attribute__((vector_size(16)));
     static constexpr int W = 2;
     static V Set1(double x) { return V{x, x}; }
     static V Load(const double* p) {
@@ -20,10 +19,9 @@ struct Ops {
     static V Sub(V a, V b) { return a - b; }
     static V Mul(V a, V b) { return a * b; }
     static unsigned LtBoth(V a, V b, V c, V d) {
-        const M m = (a < b) & (c < d);
         unsigned bits = 0;
         for (int l = 0; l < W; ++l) {
-            bits |= (m[l] != 0 ? 1u : 0u) << l;
+            bits |= (a[l] < b[l] && c[l] < d[l] ? 1u : 0u) << l;
         }
         return bits;
     }
