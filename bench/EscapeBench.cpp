@@ -147,7 +147,11 @@ class TableReporter : public benchmark::ConsoleReporter {
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs) {
-            std::string name = r.benchmark_name();
+            // With repetitions, the medians stand for the runs.
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") {
+                continue;
+            }
+            std::string name = r.run_name.str();
             const std::string suffix = "/real_time";
             if (name.size() > suffix.size() &&
                 name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
