@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "dynamics/Bifurcation.h"
+#include "dynamics/Lorenz.h"
+#include "dynamics/StrangeAttractor.h"
 #include "escape/BinaryDecomposition.h"
 #include "escape/Julia.h"
 #include "escape/JuliaDragon.h"
@@ -33,15 +36,15 @@ constexpr const char* kJuliaDragons = "juliadragons1";
 
 // Menu order; within a menu, the order of its items.
 const std::array kCommands = {
-    Command{kStrange, "lorenz_1", "lorenz11", F, nullptr, 0},
-    Command{kStrange, "lorenz_2", "lorenz21", F, nullptr, 1},
-    Command{kStrange, "lorenz_3", "lorenz31", F, nullptr, 2},
-    Command{kStrange, "strange_1", "s11", F, nullptr, 0},
-    Command{kStrange, "strange_2", "s21", F, nullptr, 1},
-    Command{kStrange, "bifurcation_1", "bifurcation11", F, nullptr, 0},
-    Command{kStrange, "bifurcation_2", "bifurcation21", F, nullptr, 1},
-    Command{kStrange, "bifurcation_3", "bifurcation31", F, nullptr, 2},
-    Command{kStrange, "bifurcation_4", "bifurcation41", F, nullptr, 3},
+    Command{kStrange, "lorenz_1", "lorenz11", F, DrawLorenz, 0},
+    Command{kStrange, "lorenz_2", "lorenz21", F, DrawLorenz, 1},
+    Command{kStrange, "lorenz_3", "lorenz31", F, DrawLorenz, 2},
+    Command{kStrange, "strange_1", "s11", F, DrawStrangeAttractor, 0},
+    Command{kStrange, "strange_2", "s21", F, DrawStrangeAttractor, 1},
+    Command{kStrange, "bifurcation_1", "bifurcation11", F, DrawBifurcation, 0},
+    Command{kStrange, "bifurcation_2", "bifurcation21", F, DrawBifurcation, 1},
+    Command{kStrange, "bifurcation_3", "bifurcation31", F, DrawBifurcation, 2},
+    Command{kStrange, "bifurcation_4", "bifurcation41", F, DrawBifurcation, 3},
     Command{kStrange, "snowflake", "snowflake1", F, nullptr, 0},
     Command{kStrange, "snowflake13", "snow131", F, nullptr, 0},
     Command{kStrange, "sierpinski triangle", "sierpinskitriangle1", F, nullptr, 0},
