@@ -11,6 +11,11 @@
 #include "escape/MandelDragon.h"
 #include "escape/MandelPhoenix.h"
 #include "escape/Mandelbrot.h"
+#include "geometry/Breastplate.h"
+#include "geometry/KochSnowflake.h"
+#include "geometry/Sierpinski.h"
+#include "geometry/Snowflake13.h"
+#include "geometry/Tree.h"
 #include "surface/Surface.h"
 
 namespace galleri {
@@ -45,11 +50,14 @@ const std::array kCommands = {
     Command{kStrange, "bifurcation_2", "bifurcation21", F, DrawBifurcation, 1},
     Command{kStrange, "bifurcation_3", "bifurcation31", F, DrawBifurcation, 2},
     Command{kStrange, "bifurcation_4", "bifurcation41", F, DrawBifurcation, 3},
-    Command{kStrange, "snowflake", "snowflake1", F, nullptr, 0},
-    Command{kStrange, "snowflake13", "snow131", F, nullptr, 0},
-    Command{kStrange, "sierpinski triangle", "sierpinskitriangle1", F, nullptr, 0},
-    Command{kStrange, "träd", "trd1", F, nullptr, 0},
-    Command{kStrange, "faraos bröstplatta", "faraosbrstplatta1", F, nullptr, 0},
+    Command{kStrange, "snowflake", "snowflake1", F, [](Surface& s, int) { DrawKochSnowflake(s); },
+            0},
+    Command{kStrange, "snowflake13", "snow131", F, [](Surface& s, int) { DrawSnowflake13(s); }, 0},
+    Command{kStrange, "sierpinski triangle", "sierpinskitriangle1", F,
+            [](Surface& s, int) { DrawSierpinski(s); }, 0},
+    Command{kStrange, "träd", "trd1", F, [](Surface& s, int) { DrawTree(s); }, 0},
+    Command{kStrange, "faraos bröstplatta", "faraosbrstplatta1", F,
+            [](Surface& s, int) { DrawBreastplate(s); }, 0},
     Command{kStrange, "binary decomposition", "binarydecomposition1", F,
             [](Surface& s, int) { DrawBinaryDecomposition(s); }, 0},
 

@@ -5,6 +5,7 @@
 #include "surface/Bitmap.h"
 #include "surface/Errors.h"
 #include "surface/Platform.h"
+#include "surface/Random.h"
 
 namespace galleri {
 
@@ -79,6 +80,9 @@ class Surface {
     double TurtleY = 0;
     double TurtleStep = 0;
     double TurtleHeading = 0;
+
+    // Random numbers of the figures: one sequence from program start.
+    RandomGenerator Rng;
 
     // Plane window of the escape-time figures.
     double PlaneLeft = 0;
