@@ -108,32 +108,46 @@ uint32_t BinaryColour(double zx, double zy) {
 
 }  // namespace
 
+uint32_t FinalColour(const EscapeParams& p, uint32_t count, double zx, double zy, double x2,
+                     double y2) {
+    switch (p.kind) {
+        case IterationKind::Mandelbrot:
+        case IterationKind::MandelDragon:
+        case IterationKind::MandelPhoenix:
+            return count % (kMaxColor + 1);
+        case IterationKind::Julia:
+            if (static_cast<int64_t>(count) < p.limit) {
+                return kMaxColor - 1;
+            }
+            return InsideColour(x2 + y2) % (kMaxColor + 1);
+        case IterationKind::JuliaDragon:
+            if (static_cast<int64_t>(count) < p.limit) {
+                return kMaxColor;
+            }
+            return InsideColour(x2 + y2) % (kMaxColor + 1);
+        case IterationKind::BinaryDecomposition:
+            return BinaryColour(zx, zy);
+    }
+    return 0;
+}
+
 uint32_t EscapeColour(const EscapeParams& p, double px, double py) {
     switch (p.kind) {
         case IterationKind::Mandelbrot:
-            return IterateQuadratic(p, 0, 0, px, py).count % (kMaxColor + 1);
-        case IterationKind::Julia: {
+            return FinalColour(p, IterateQuadratic(p, 0, 0, px, py).count, 0, 0, 0, 0);
+        case IterationKind::Julia:
+        case IterationKind::BinaryDecomposition: {
             const Final f = IterateQuadratic(p, px, py, p.cx, p.cy);
-            if (static_cast<int64_t>(f.count) < p.limit) {
-                return kMaxColor - 1;
-            }
-            return InsideColour(f.x2 + f.y2) % (kMaxColor + 1);
+            return FinalColour(p, f.count, f.zx, f.zy, f.x2, f.y2);
         }
         case IterationKind::JuliaDragon: {
             const Final f = IterateJuliaDragon(p, px, py);
-            if (static_cast<int64_t>(f.count) < p.limit) {
-                return kMaxColor;
-            }
-            return InsideColour(f.x2 + f.y2) % (kMaxColor + 1);
+            return FinalColour(p, f.count, f.zx, f.zy, f.x2, f.y2);
         }
         case IterationKind::MandelDragon:
-            return MandelDragonCount(p, px, py) % (kMaxColor + 1);
+            return FinalColour(p, MandelDragonCount(p, px, py), 0, 0, 0, 0);
         case IterationKind::MandelPhoenix:
-            return MandelPhoenixCount(p, px, py) % (kMaxColor + 1);
-        case IterationKind::BinaryDecomposition: {
-            const Final f = IterateQuadratic(p, px, py, p.cx, p.cy);
-            return BinaryColour(f.zx, f.zy);
-        }
+            return FinalColour(p, MandelPhoenixCount(p, px, py), 0, 0, 0, 0);
     }
     return 0;
 }

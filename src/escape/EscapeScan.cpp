@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "escape/FastEngine.h"
 #include "surface/Errors.h"
 #include "surface/Surface.h"
 
@@ -10,8 +11,8 @@ namespace galleri {
 namespace {
 
 // Columns computed ahead when the figure has no message points; the picture
-// only changes between commands, so the block size is invisible.
-constexpr int kBlockWithoutMessages = 64;
+// only shows when the command returns, so the block size is invisible.
+constexpr int kBlockWithoutMessages = 256;
 
 void Repaint(Surface& surface, RepaintOp op) {
     switch (op) {
@@ -98,8 +99,13 @@ void EscapeScan(Surface& surface, const ScanSettings& settings, const EscapePara
     const int height = surface.ImgHeight();
     const ScanGrid grid = MakeScanGrid(left, right, bottom, top, width, height, settings);
 
-    ScalarEngine scalar;
-    EscapeEngine& engine = surface.Engine() ? *surface.Engine() : scalar;
+    EscapeEngine& engine = surface.Engine() ? *surface.Engine() : DefaultFastEngine();
+    struct ScanGuard {
+        EscapeEngine& engine;
+        ~ScanGuard() { engine.EndScan(); }
+    };
+    engine.BeginScan();
+    const ScanGuard guard{engine};
 
     const int blockLimit =
         settings.messageInterval > 0 ? settings.messageInterval : kBlockWithoutMessages;

@@ -52,6 +52,12 @@ class EscapeEngine {
     // grid.rows values from the top row down.
     virtual void ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first,
                                 int count, uint32_t* out) = 0;
+    // A scan opens with BeginScan and, however it ends, closes with EndScan.
+    // In between, params and grid stay the same objects and the columns are
+    // asked for in order, so an engine may compute the next block ahead;
+    // EndScan must drop such work and let go of params and grid.
+    virtual void BeginScan() {}
+    virtual void EndScan() {}
 };
 
 // The plain one-pixel-at-a-time engine on the calling thread.

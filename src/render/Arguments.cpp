@@ -85,6 +85,24 @@ std::string ApplyOutput(RenderRequest& r, std::string_view value) {
     return {};
 }
 
+std::string ApplyThreads(RenderRequest& r, std::string_view value) {
+    const std::optional<int> n = ParseSide(value);
+    if (!n || *n > kMaxThreads) {
+        return "bad thread count " + Quote(value) + ": expected a whole number from 1 to " +
+               std::to_string(kMaxThreads);
+    }
+    r.threads = *n;
+    return {};
+}
+
+std::string ApplyEngine(RenderRequest& r, std::string_view value) {
+    if (value == "fast" || value == "scalar") {
+        r.scalarEngine = value == "scalar";
+        return {};
+    }
+    return "unknown engine " + Quote(value) + ": expected fast or scalar";
+}
+
 std::string ApplyList(RenderRequest& r, std::string_view) {
     if (r.action != Action::Help) {
         r.action = Action::List;
@@ -105,6 +123,14 @@ const std::array kOptions = {
            "file to write (default ITEM.png): .jpg or .jpeg\n"
            "                        give JPEG, .png PNG, other names BMP",
            ApplyOutput},
+    Option{"threads", 't', "N",
+           "threads of the fast engine for escape-time figures\n"
+           "                        (default: one per core)",
+           ApplyThreads},
+    Option{"engine", 'e', "NAME",
+           "escape-time engine: fast (default) or scalar, the\n"
+           "                        plain one-thread reference",
+           ApplyEngine},
     Option{"list", 'l', nullptr, "list the figures and stop", ApplyList},
     Option{"help", 'h', nullptr, "show this help and stop", ApplyHelp},
 };
@@ -255,7 +281,8 @@ ParseResult ParseArguments(int argc, const char* const* argv) {
 
 std::string HelpText() {
     std::string text =
-        "Usage: galleri-render [--size WxH] [--output FILE] FIGURE\n"
+        "Usage: galleri-render [--size WxH] [--output FILE] [--threads N]\n"
+        "                      [--engine fast|scalar] FIGURE\n"
         "       galleri-render --list\n"
         "       galleri-render --help\n"
         "\n"

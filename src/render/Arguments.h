@@ -34,9 +34,14 @@ struct RenderRequest {
     int width = kDefaultWidth;
     int height = kDefaultHeight;
     std::string output;  // the figure's item name + ".png" unless given
-    // Options of the drawing engine go here, each with its row in the option
-    // table of Arguments.cpp.
+    // The escape-time engine: the fast one on `threads` threads (0: one per
+    // core), or the plain scalar reference on one thread.
+    bool scalarEngine = false;
+    int threads = 0;
 };
+
+// Most threads --threads accepts.
+inline constexpr int kMaxThreads = 1024;
 
 // A parsed command line, or the one-line message and exit status of what is
 // wrong with it.

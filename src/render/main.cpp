@@ -11,6 +11,8 @@
 #include <string>
 
 #include "commands/Commands.h"
+#include "escape/EscapeScan.h"
+#include "escape/FastEngine.h"
 #include "render/Arguments.h"
 #include "render/FigureList.h"
 #include "render/Progress.h"
@@ -47,6 +49,12 @@ int Render(const RenderRequest& request, int argc, char** argv) {
     platform.onProgress = [&progress](int done, int total) { progress.Columns(done, total); };
     platform.onMessages = [&progress] { progress.Tick(); };
     Surface surface(platform);
+    ScalarEngine scalar;
+    if (request.scalarEngine) {
+        surface.SetEngine(&scalar);
+    } else if (request.threads > 0) {
+        DefaultFastEngine().SetThreads(request.threads);
+    }
 
     const std::string what = std::string(figure.caption) + " at " + std::to_string(request.width) +
                              "x" + std::to_string(request.height);

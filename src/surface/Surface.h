@@ -62,8 +62,8 @@ class Surface {
     void Refresh() { platform_->Refresh(); }
     void ProcessMessages() { platform_->ProcessMessages(); }
 
-    // Engine that computes escape-time columns; null means the plain scalar
-    // reference.
+    // Engine that computes escape-time columns; null means the process-wide
+    // fast engine (select a ScalarEngine for the plain reference).
     EscapeEngine* Engine() const { return engine_; }
     void SetEngine(EscapeEngine* engine) { engine_ = engine; }
 

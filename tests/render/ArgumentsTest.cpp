@@ -168,9 +168,30 @@ TEST(ParseArguments, EveryEnabledFigureCanBeNamedBothWays) {
     }
 }
 
+TEST(ParseArguments, EngineAndThreads) {
+    ParseResult r = ParseArguments(Args{"m51"});
+    ASSERT_TRUE(r.Ok());
+    EXPECT_FALSE(r.request.scalarEngine);
+    EXPECT_EQ(r.request.threads, 0);
+    r = ParseArguments(Args{"--engine", "scalar", "-t", "3", "m51"});
+    ASSERT_TRUE(r.Ok()) << r.error;
+    EXPECT_TRUE(r.request.scalarEngine);
+    EXPECT_EQ(r.request.threads, 3);
+    r = ParseArguments(Args{"--engine=fast", "--threads=1024", "m51"});
+    ASSERT_TRUE(r.Ok()) << r.error;
+    EXPECT_FALSE(r.request.scalarEngine);
+    EXPECT_EQ(r.request.threads, 1024);
+    ExpectUsageError({"--engine", "turbo", "m51"}, "unknown engine 'turbo'");
+    ExpectUsageError({"--threads", "0", "m51"}, "bad thread count '0'");
+    ExpectUsageError({"--threads", "1025", "m51"}, "bad thread count");
+    ExpectUsageError({"-t", "-2", "m51"}, "bad thread count");
+    ExpectUsageError({"m51", "--threads"}, "");
+}
+
 TEST(HelpText, NamesEveryOptionAndTheExitStatuses) {
     const std::string help = HelpText();
-    for (const char* word : {"--size", "--output", "--list", "--help", "483x609", "FIGURE"}) {
+    for (const char* word :
+         {"--size", "--output", "--threads", "--engine", "--list", "--help", "483x609", "FIGURE"}) {
         EXPECT_NE(help.find(word), std::string::npos) << word;
     }
     for (const char* status : {"  0  ", "  1  ", "  2  ", "  3  "}) {
@@ -183,10 +204,10 @@ TEST(HelpText, NamesEveryOptionAndTheExitStatuses) {
 // or a one-line usage error.
 TEST(ParseArguments, RandomCommandLines) {
     const std::vector<std::string> pool = {
-        "--size", "-s",      "--output", "-o",   "--list", "-l",      "--help",         "-h",
-        "--",     "m11",     "m_14",     "träd", "trd1",   "j8J81",   "483x609",        "1x1",
-        "0x5",    "65537x1", "x",        "-",    "=",      "--size=", "--output=a.png", "a.jpg",
-        "",       "-3x4"};
+        "--size",    "-s",   "--output", "-o",       "--list",         "-l",    "--help", "-h",
+        "--threads", "-t",   "2",        "--engine", "scalar",         "fast",  "--",     "m11",
+        "m_14",      "träd", "trd1",     "j8J81",    "483x609",        "1x1",   "0x5",    "65537x1",
+        "x",         "-",    "=",        "--size=",  "--output=a.png", "a.jpg", "",       "-3x4"};
     std::mt19937 rng(20261208);
     auto randomBytes = [&rng] {
         std::string s(rng() % 12, ' ');

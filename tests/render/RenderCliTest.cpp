@@ -127,6 +127,21 @@ TEST_F(RenderCli, DrawsThePictureTheCoreDraws) {
     }
 }
 
+// The scalar reference and the fast engine on any thread count write the
+// same file.
+TEST_F(RenderCli, EnginesAndThreadCountsWriteTheSameFile) {
+    for (const char* figure : {"m_5", "jd_9", "j_2", "binary decomposition"}) {
+        SCOPED_TRACE(figure);
+        ASSERT_EQ(Render({"-s", "61x47", "-e", "scalar", "-o", "s.bmp", figure}).status, 0);
+        ASSERT_EQ(Render({"-s", "61x47", "-o", "f.bmp", figure}).status, 0);
+        ASSERT_EQ(Render({"-s", "61x47", "-t", "3", "-o", "t.bmp", figure}).status, 0);
+        const std::string reference = ReadAll(File("s.bmp"));
+        EXPECT_FALSE(reference.empty());
+        EXPECT_EQ(ReadAll(File("f.bmp")), reference);
+        EXPECT_EQ(ReadAll(File("t.bmp")), reference);
+    }
+}
+
 TEST_F(RenderCli, DefaultNameAndSizeAndFormatsByExtension) {
     EXPECT_EQ(Render({"m_1"}).status, 0);
     const QImage image(QString::fromStdString(File("m11.png").string()), "png");

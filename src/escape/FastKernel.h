@@ -1,0 +1,341 @@
+#pragma once
+
+// The vectorised escape-time kernel, written once over a small set of vector
+// operations. Each instruction-set file defines its `Ops` and includes this
+// header; everything here has internal linkage so the copies built for
+// different instruction sets never mix at link time. No inline function of
+// the standard library is used here for the same reason.
+//
+// Each vector holds W pixels; K vectors are in flight so that their
+// independent dependency chains hide the latency of one. A lane whose pixel
+// fails the escape test is handed its colour from the state it is frozen in
+// at that moment (Count, the last iterate, the squares of the last iteration)
+// and refilled with the next pixel, before the next iteration runs.
+
+#include <cstdint>
+
+#include "escape/FastKernels.h"
+
+namespace galleri {
+namespace {
+
+// z <- z^2 + c with the lagging test. State: zx, zy, x2, y2, cx, cy.
+struct QuadraticBase {
+    static constexpr int S = 6;
+    template <class O>
+    static unsigned Test(const typename O::V* s, typename O::V n, typename O::V limit,
+                         typename O::V four) {
+        return O::LtBoth(n, limit, O::Add(s[2], s[3]), four);
+    }
+    template <class O>
+    static void Step(typename O::V* s, typename O::V two, typename O::V, typename O::V) {
+        const typename O::V zx = s[0], zy = s[1];
+        s[2] = O::Mul(zx, zx);
+        s[3] = O::Mul(zy, zy);
+        s[1] = O::Add(O::Mul(O::Mul(zx, two), zy), s[5]);
+        s[0] = O::Add(O::Sub(s[2], s[3]), s[4]);
+    }
+    static uint32_t Colour(const EscapeParams& p, const double* lane, int stride, uint32_t count) {
+        return FinalColour(p, count, lane[0], lane[stride], lane[2 * stride], lane[3 * stride]);
+    }
+};
+
+// Mandelbrot: z from 0, c the pixel's point.
+struct MandelbrotKind : QuadraticBase {
+    static void Init(const EscapeParams&, double* lane, int stride, double px, double py) {
+        lane[0] = 0;
+        lane[stride] = 0;
+        lane[2 * stride] = 0;
+        lane[3 * stride] = 0;
+        lane[4 * stride] = px;
+        lane[5 * stride] = py;
+    }
+};
+
+// Julia and binary decomposition: z from the pixel's point, c fixed.
+struct JuliaKind : QuadraticBase {
+    static void Init(const EscapeParams& p, double* lane, int stride, double px, double py) {
+        lane[0] = px;
+        lane[stride] = py;
+        lane[2 * stride] = 0;
+        lane[3 * stride] = 0;
+        lane[4 * stride] = p.cx;
+        lane[5 * stride] = p.cy;
+    }
+};
+
+// z <- lambda z (1 - z), lambda = (P, Q) fixed, z from the pixel's point,
+// lagging test. State: zx, zy, x2, y2.
+struct JuliaDragonKind {
+    static constexpr int S = 4;
+    static void Init(const EscapeParams&, double* lane, int stride, double px, double py) {
+        lane[0] = px;
+        lane[stride] = py;
+        lane[2 * stride] = 0;
+        lane[3 * stride] = 0;
+    }
+    template <class O>
+    static unsigned Test(const typename O::V* s, typename O::V n, typename O::V limit,
+                         typename O::V four) {
+        return O::LtBoth(n, limit, O::Add(s[2], s[3]), four);
+    }
+    template <class O>
+    static void Step(typename O::V* s, typename O::V, typename O::V P, typename O::V Q) {
+        const typename O::V zx = s[0], zy = s[1];
+        s[2] = O::Mul(zx, zx);
+        s[3] = O::Mul(zy, zy);
+        const typename O::V a = O::Add(O::Sub(s[3], s[2]), zx);
+        const typename O::V b = O::Sub(O::Add(O::Mul(zx, zy), O::Mul(zx, zy)), zy);
+        s[1] = O::Sub(O::Mul(Q, a), O::Mul(P, b));
+        s[0] = O::Add(O::Mul(P, a), O::Mul(Q, b));
+    }
+    static uint32_t Colour(const EscapeParams& p, const double* lane, int stride, uint32_t count) {
+        return FinalColour(p, count, lane[0], lane[stride], lane[2 * stride], lane[3 * stride]);
+    }
+};
+
+// lambda from the pixel's point, z from 1/2, the test on the current iterate.
+// State: zx, zy, px, py.
+struct MandelDragonKind {
+    static constexpr int S = 4;
+    static void Init(const EscapeParams&, double* lane, int stride, double px, double py) {
+        lane[0] = 0.5;
+        lane[stride] = 0;
+        lane[2 * stride] = px;
+        lane[3 * stride] = py;
+    }
+    template <class O>
+    static unsigned Test(const typename O::V* s, typename O::V n, typename O::V limit,
+                         typename O::V four) {
+        return O::LtBoth(n, limit, O::Add(O::Mul(s[0], s[0]), O::Mul(s[1], s[1])), four);
+    }
+    template <class O>
+    static void Step(typename O::V* s, typename O::V, typename O::V, typename O::V) {
+        const typename O::V zx = s[0], zy = s[1], px = s[2], py = s[3];
+        const typename O::V a = O::Add(O::Mul(O::Sub(zy, zx), O::Add(zy, zx)), zx);
+        const typename O::V b = O::Sub(O::Add(O::Mul(zx, zy), O::Mul(zx, zy)), zy);
+        s[0] = O::Add(O::Mul(px, a), O::Mul(py, b));
+        s[1] = O::Sub(O::Mul(py, a), O::Mul(px, b));
+    }
+    static uint32_t Colour(const EscapeParams& p, const double*, int, uint32_t count) {
+        return FinalColour(p, count, 0, 0, 0, 0);
+    }
+};
+
+// z <- z^2 + p + q z_-1 with p, q from the pixel's point, lagging test.
+// State: zx, zy, ox, oy, x2, y2, px, py.
+struct MandelPhoenixKind {
+    static constexpr int S = 8;
+    static void Init(const EscapeParams&, double* lane, int stride, double px, double py) {
+        for (int i = 0; i < 6; ++i) {
+            lane[i * stride] = 0;
+        }
+        lane[6 * stride] = px;
+        lane[7 * stride] = py;
+    }
+    template <class O>
+    static unsigned Test(const typename O::V* s, typename O::V n, typename O::V limit,
+                         typename O::V four) {
+        return O::LtBoth(n, limit, O::Add(s[4], s[5]), four);
+    }
+    template <class O>
+    static void Step(typename O::V* s, typename O::V two, typename O::V, typename O::V) {
+        const typename O::V zx = s[0], zy = s[1], px = s[6], py = s[7];
+        s[4] = O::Mul(zx, zx);
+        s[5] = O::Mul(zy, zy);
+        const typename O::V nx = O::Add(O::Add(O::Sub(s[4], s[5]), px), O::Mul(py, s[2]));
+        const typename O::V ny = O::Add(O::Mul(O::Mul(zx, two), zy), O::Mul(py, s[3]));
+        s[2] = zx;
+        s[3] = zy;
+        s[0] = nx;
+        s[1] = ny;
+    }
+    static uint32_t Colour(const EscapeParams& p, const double*, int, uint32_t count) {
+        return FinalColour(p, count, 0, 0, 0, 0);
+    }
+};
+
+// A retired lane holds the point 0 with everything zero: every kind's orbit
+// stays at 0 and passes the escape test for ever, and its counter is -inf so
+// it never reaches the limit. So it never asks for a refill.
+template <int S, int W>
+void Retire(double* lane) {
+    for (int i = 0; i < S; ++i) {
+        lane[i * W] = 0;
+    }
+    lane[S * W] = -__builtin_inf();
+}
+
+// Which pixel each lane holds, and the run of pixels this thread took last.
+template <class Kind, int K, int W>
+class Lanes {
+  public:
+    static constexpr int S = Kind::S;
+    static constexpr unsigned kFull = (1u << W) - 1;
+    // One flat array: per vector, the rows of its state and then the row of
+    // its iteration counter, W lanes each. A lane's values lie W apart.
+    static constexpr int kRows = S + 1;
+    using Buffer = double[K * kRows * W];
+    static double* Row(Buffer& buf, int k, int i) { return buf + (k * kRows + i) * W; }
+
+    explicit Lanes(const KernelJob& job) : job_(job) {
+        for (int k = 0; k < K; ++k) {
+            for (int l = 0; l < W; ++l) {
+                pixel_[k][l] = -1;
+            }
+        }
+    }
+
+    // For every lane whose bit in mask[k] is clear: hand out its colour
+    // and load the next pixel, or retire the lane. False when no lane is left.
+    __attribute__((noinline)) bool Refill(Buffer& buf, const unsigned* mask) {
+        const EscapeParams& p = *job_.params;
+        for (int k = 0; k < K; ++k) {
+            unsigned need = ~mask[k] & kFull;
+            while (need != 0) {
+                const int l = __builtin_ctz(need);
+                need &= need - 1;
+                double* lane = Row(buf, k, 0) + l;
+                double& n = Row(buf, k, S)[l];
+                if (pixel_[k][l] >= 0) {
+                    const uint64_t count = static_cast<uint64_t>(n) * p.countStep;
+                    job_.out[pixel_[k][l]] = Kind::Colour(p, lane, W, static_cast<uint32_t>(count));
+                }
+                double px = 0, py = 0;
+                int next = -1;
+                if (Take(next, px, py)) {
+                    pixel_[k][l] = next;
+                    Kind::Init(p, lane, W, px, py);
+                    n = 0;
+                } else {
+                    pixel_[k][l] = -1;
+                    Retire<S, W>(lane);
+                    --live_;
+                }
+            }
+        }
+        return live_ > 0;
+    }
+
+  private:
+    bool Take(int& pixel, double& px, double& py) {
+        if (cur_ == end_) {
+            if (!NextPixels(*job_.source, cur_, end_)) {
+                return false;
+            }
+            col_ = cur_ / job_.rows;
+            row_ = cur_ % job_.rows;
+        }
+        pixel = cur_++;
+        px = job_.columnRe[col_];
+        py = job_.rowIm[row_];
+        if (++row_ == job_.rows) {
+            row_ = 0;
+            ++col_;
+        }
+        return true;
+    }
+
+    const KernelJob& job_;
+    int pixel_[K][W];
+    int live_ = K * W;
+    int cur_ = 0, end_ = 0, col_ = 0, row_ = 0;
+};
+
+template <class O, class Kind, int K>
+void RunVectors(const KernelJob& job) {
+    using V = typename O::V;
+    constexpr int W = O::W;
+    constexpr int S = Kind::S;
+    using L = Lanes<Kind, K, W>;
+    constexpr unsigned kFull = L::kFull;
+
+    L lanes(job);
+    alignas(64) typename L::Buffer buf;
+    {
+        unsigned mask[K];
+        for (int k = 0; k < K; ++k) {
+            mask[k] = 0;
+        }
+        if (!lanes.Refill(buf, mask)) {
+            return;
+        }
+    }
+
+    V s[K][S];
+    V n[K];
+    auto load = [&] {
+        for (int k = 0; k < K; ++k) {
+            for (int i = 0; i < S; ++i) {
+                s[k][i] = O::Load(L::Row(buf, k, i));
+            }
+            n[k] = O::Load(L::Row(buf, k, S));
+        }
+    };
+    auto store = [&] {
+        for (int k = 0; k < K; ++k) {
+            for (int i = 0; i < S; ++i) {
+                O::Store(L::Row(buf, k, i), s[k][i]);
+            }
+            O::Store(L::Row(buf, k, S), n[k]);
+        }
+    };
+    load();
+
+    const V limit = O::Set1(static_cast<double>(job.iterations));
+    const V one = O::Set1(1.0);
+    const V two = O::Set1(2.0);
+    const V four = O::Set1(4.0);
+    const V P = O::Set1(job.params->cx);
+    const V Q = O::Set1(job.params->cy);
+
+    while (true) {
+        unsigned all = kFull;
+#pragma GCC unroll 8
+        for (int k = 0; k < K; ++k) {
+            all &= Kind::template Test<O>(s[k], n[k], limit, four);
+        }
+        if (all != kFull) [[unlikely]] {
+            unsigned mask[K];
+            for (int k = 0; k < K; ++k) {
+                mask[k] = Kind::template Test<O>(s[k], n[k], limit, four);
+            }
+            store();
+            if (!lanes.Refill(buf, mask)) {
+                return;
+            }
+            load();
+        }
+#pragma GCC unroll 8
+        for (int k = 0; k < K; ++k) {
+            Kind::template Step<O>(s[k], two, P, Q);
+            n[k] = O::Add(n[k], one);
+        }
+    }
+}
+
+// Runs the kernel of the job's kind with K vectors in flight per kind.
+template <class O, int KQuad, int KDragon, int KPhoenix>
+void RunKernelWith(const KernelJob& job) {
+    switch (job.params->kind) {
+        case IterationKind::Mandelbrot:
+            RunVectors<O, MandelbrotKind, KQuad>(job);
+            return;
+        case IterationKind::Julia:
+        case IterationKind::BinaryDecomposition:
+            RunVectors<O, JuliaKind, KQuad>(job);
+            return;
+        case IterationKind::JuliaDragon:
+            RunVectors<O, JuliaDragonKind, KDragon>(job);
+            return;
+        case IterationKind::MandelDragon:
+            RunVectors<O, MandelDragonKind, KDragon>(job);
+            return;
+        case IterationKind::MandelPhoenix:
+            RunVectors<O, MandelPhoenixKind, KPhoenix>(job);
+            return;
+    }
+}
+
+}  // namespace
+}  // namespace galleri
