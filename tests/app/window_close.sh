@@ -43,7 +43,8 @@ export DISPLAY=":$(head -n1 "$work/display")"
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 
-GALLERI_TRACE_RUNS=1 "$galleri" >"$work/app.log" 2>&1 &
+# The plain scalar engine keeps "jd_9" drawing for seconds.
+GALLERI_TRACE_RUNS=1 "$galleri" --engine scalar >"$work/app.log" 2>&1 &
 app_pid=$!
 wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Galleri$' | head -n1)
 [ -n "$wid" ] || fail "the window did not appear"

@@ -46,7 +46,8 @@ export DISPLAY=":$(head -n1 "$work/display")"
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 
-"$galleri" >"$work/app.log" 2>&1 &
+# The plain scalar engine keeps "m_5" drawing long enough to press Escape.
+"$galleri" --engine scalar >"$work/app.log" 2>&1 &
 app_pid=$!
 
 wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Galleri$' | head -n1)
