@@ -52,10 +52,7 @@ EscapeParams JuliaParams(int index) {
 void DrawJulia(Surface& surface, int index) {
     surface.ClearAndBegin();
     surface.PenWidth = 1;
-    surface.PlaneLeft = kJuliaLeft;
-    surface.PlaneRight = kJuliaRight;
-    surface.PlaneBottom = kJuliaBottom;
-    surface.PlaneTop = kJuliaTop;
+    surface.SetPlaneWindow(kJuliaLeft, kJuliaRight, kJuliaBottom, kJuliaTop);
     const EscapeParams params = JuliaParams(index);
     surface.IterationLimit = static_cast<int32_t>(params.limit);
 

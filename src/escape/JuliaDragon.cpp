@@ -40,10 +40,8 @@ EscapeParams JuliaDragonParams(int index) {
 void DrawJuliaDragon(Surface& surface, int index) {
     surface.ClearAndBegin();
     surface.PenWidth = 1;
-    surface.PlaneLeft = kJuliaDragonLeft;
-    surface.PlaneRight = kJuliaDragonRight;
-    surface.PlaneBottom = kJuliaDragonBottom;
-    surface.PlaneTop = kJuliaDragonTop;
+    surface.SetPlaneWindow(kJuliaDragonLeft, kJuliaDragonRight, kJuliaDragonBottom,
+                           kJuliaDragonTop);
     surface.IterationLimit = static_cast<int32_t>(Surface::MaxColor());
     const EscapeParams params = JuliaDragonParams(index);
 

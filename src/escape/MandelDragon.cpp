@@ -17,10 +17,8 @@ void DrawMandelDragon(Surface& surface) {
     surface.ClearAndBegin();
     surface.IterationLimit = static_cast<int32_t>(Surface::MaxColor());
     surface.PenWidth = 1;
-    surface.PlaneLeft = kMandelDragonLeft;
-    surface.PlaneRight = kMandelDragonRight;
-    surface.PlaneBottom = kMandelDragonBottom;
-    surface.PlaneTop = kMandelDragonTop;
+    surface.SetPlaneWindow(kMandelDragonLeft, kMandelDragonRight, kMandelDragonBottom,
+                           kMandelDragonTop);
 
     ScanSettings settings;
     settings.form = PointForm::Accumulated;

@@ -17,10 +17,8 @@ void DrawMandelPhoenix(Surface& surface) {
     surface.ClearAndBegin();
     surface.IterationLimit = static_cast<int32_t>(Surface::MaxColor());
     surface.PenWidth = 1;
-    surface.PlaneLeft = kMandelPhoenixLeft;
-    surface.PlaneRight = kMandelPhoenixRight;
-    surface.PlaneBottom = kMandelPhoenixBottom;
-    surface.PlaneTop = kMandelPhoenixTop;
+    surface.SetPlaneWindow(kMandelPhoenixLeft, kMandelPhoenixRight, kMandelPhoenixBottom,
+                           kMandelPhoenixTop);
 
     ScanSettings settings;
     settings.form = PointForm::Accumulated;

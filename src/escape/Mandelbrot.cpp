@@ -39,10 +39,7 @@ void DrawMandelbrot(Surface& surface, int index) {
     surface.IterationLimit = static_cast<int32_t>(Surface::MaxColor());
     surface.PenWidth = 1;
     const MandelbrotPreset preset = MandelbrotPresetAt(index);
-    surface.PlaneLeft = preset.left;
-    surface.PlaneRight = preset.right;
-    surface.PlaneBottom = preset.bottom;
-    surface.PlaneTop = preset.top;
+    surface.SetPlaneWindow(preset.left, preset.right, preset.bottom, preset.top);
 
     EscapeParams params;
     params.kind = IterationKind::Mandelbrot;

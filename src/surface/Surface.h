@@ -89,6 +89,12 @@ class Surface {
     double PlaneRight = 0;
     double PlaneBottom = 0;
     double PlaneTop = 0;
+    void SetPlaneWindow(double left, double right, double bottom, double top) {
+        PlaneLeft = left;
+        PlaneRight = right;
+        PlaneBottom = bottom;
+        PlaneTop = top;
+    }
 
   private:
     static uint16_t ToU16Coord(int64_t v) {
