@@ -14,39 +14,10 @@ set -uo pipefail
 
 galleri=${1:?usage: window_all_figures.sh PATH/TO/galleri PATH/TO/galleri-render}
 render=${2:?usage: window_all_figures.sh PATH/TO/galleri PATH/TO/galleri-render}
-for tool in Xvfb xdotool identify compare; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (scripts/setup installs it)"
-    exit 77
-  fi
-done
+. "$(dirname "$0")/xvfb_session.sh"
+require_tools Xvfb xdotool identify compare
 
 size=483x609
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-stop_app() {
-  if [ -n "$app_pid" ]; then
-    kill "$app_pid" 2>/dev/null
-    wait "$app_pid" 2>/dev/null
-    app_pid=""
-  fi
-}
-cleanup() {
-  stop_app
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  if [ -n "${GALLERI_E2E_SCREENSHOT:-}" ] && command -v import >/dev/null 2>&1; then
-    import -window root "$GALLERI_E2E_SCREENSHOT" 2>/dev/null
-  fi
-  [ -s "$work/app.log" ] && tail -n 20 "$work/app.log" | sed 's/^/  galleri: /'
-  exit 1
-}
 
 # The figures in menu order, with the place of each on the menu bar: the
 # figure list prints ITEM, CAPTION and MENU in columns two or more spaces
@@ -78,26 +49,11 @@ for item in "${items[@]}"; do
     fail "galleri-render could not draw $item"
 done
 
-# Xvfb picks a free display itself and tells its number.
-Xvfb -displayfd 3 -screen 0 800x720x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY QT_SCALE_FACTOR
+start_xvfb
 
-wid=""
 start_app() {
   # The window writes one line to stderr when a command's run is over.
-  GALLERI_TRACE_RUNS=1 "$galleri" >"$work/app.log" 2>&1 &
-  app_pid=$!
-  wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Galleri$' | head -n1)
-  [ -n "$wid" ] || fail "the window did not appear"
-  sleep 0.5
+  GALLERI_TRACE_RUNS=1 start_galleri
 }
 
 # With no window manager, focus falls back to the root window after a dialog

@@ -9,46 +9,11 @@ set -uo pipefail
 
 galleri=${1:?usage: window_close.sh PATH/TO/galleri PATH/TO/close_window}
 close_window=${2:?usage: window_close.sh PATH/TO/galleri PATH/TO/close_window}
-for tool in Xvfb xdotool; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (scripts/setup installs it)"
-    exit 77
-  fi
-done
-
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  [ -s "$work/app.log" ] && sed 's/^/  galleri: /' "$work/app.log"
-  exit 1
-}
-
-Xvfb -displayfd 3 -screen 0 800x720x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
-
+. "$(dirname "$0")/xvfb_session.sh"
+require_tools Xvfb xdotool
+start_xvfb
 # The plain scalar engine keeps "jd_9" drawing for seconds.
-GALLERI_TRACE_RUNS=1 "$galleri" --engine scalar >"$work/app.log" 2>&1 &
-app_pid=$!
-wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Galleri$' | head -n1)
-[ -n "$wid" ] || fail "the window did not appear"
-sleep 0.5
+GALLERI_TRACE_RUNS=1 start_galleri --engine scalar
 
 # "jd_9", the ninth item of "juliadragons", the fifth menu: a figure that
 # takes seconds to draw.

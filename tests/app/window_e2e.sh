@@ -7,52 +7,11 @@
 set -uo pipefail
 
 galleri=${1:?usage: window_e2e.sh PATH/TO/galleri}
-for tool in Xvfb xdotool identify; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "SKIP: $tool is not installed (scripts/setup installs it)"
-    exit 77
-  fi
-done
-
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  # GALLERI_E2E_SCREENSHOT=FILE.png keeps a picture of the screen at the fault.
-  if [ -n "${GALLERI_E2E_SCREENSHOT:-}" ] && command -v import >/dev/null 2>&1; then
-    import -window root "$GALLERI_E2E_SCREENSHOT" 2>/dev/null
-  fi
-  [ -s "$work/app.log" ] && sed 's/^/  galleri: /' "$work/app.log"
-  exit 1
-}
-
-# Xvfb picks a free display itself and tells its number.
-Xvfb -displayfd 3 -screen 0 800x720x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
-
+. "$(dirname "$0")/xvfb_session.sh"
+require_tools Xvfb xdotool identify
+start_xvfb
 # The plain scalar engine keeps "m_5" drawing long enough to press Escape.
-"$galleri" --engine scalar >"$work/app.log" 2>&1 &
-app_pid=$!
-
-wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Galleri$' | head -n1)
-[ -n "$wid" ] || fail "the window did not appear"
-sleep 0.5
+start_galleri --engine scalar
 
 # With no window manager, focus falls back to the root window (for instance
 # after a dialog closes): focus the window before every key sequence.

@@ -1,0 +1,72 @@
+# Sourced by the tests that drive the real window under Xvfb: a private X
+# server on a free display, the program's log, failure reports, and cleanup of
+# every process whatever ends the test.
+#   require_tools TOOL...   exits 77 (skipped), naming the first missing tool
+#   start_xvfb              starts Xvfb and points DISPLAY and Qt at it
+#   start_galleri ARGS...   starts "$galleri" with its output in "$work/app.log"
+#                           and sets wid to its window
+#   stop_app                ends the program if it still runs
+#   fail MESSAGE            reports and exits 1; GALLERI_E2E_SCREENSHOT=FILE.png
+#                           keeps a picture of the screen at the fault
+
+require_tools() {
+  local tool
+  for tool in "$@"; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+      echo "SKIP: $tool is not installed (scripts/setup installs it)"
+      exit 77
+    fi
+  done
+}
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+wid=""
+
+stop_app() {
+  if [ -n "$app_pid" ]; then
+    kill "$app_pid" 2>/dev/null
+    wait "$app_pid" 2>/dev/null
+    app_pid=""
+  fi
+}
+
+cleanup() {
+  stop_app
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  if [ -n "${GALLERI_E2E_SCREENSHOT:-}" ] && command -v import >/dev/null 2>&1; then
+    import -window root "$GALLERI_E2E_SCREENSHOT" 2>/dev/null
+  fi
+  [ -s "$work/app.log" ] && tail -n 40 "$work/app.log" | sed 's/^/  galleri: /'
+  exit 1
+}
+
+start_xvfb() {
+  # Xvfb picks a free display itself and tells its number.
+  Xvfb -displayfd 3 -screen 0 800x720x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  local _
+  for _ in $(seq 50); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  export DISPLAY=":$(head -n1 "$work/display")"
+  export QT_QPA_PLATFORM=xcb
+  unset WAYLAND_DISPLAY QT_SCALE_FACTOR
+}
+
+start_galleri() {
+  "$galleri" "$@" >"$work/app.log" 2>&1 &
+  app_pid=$!
+  wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Galleri$' | head -n1)
+  [ -n "$wid" ] || fail "the window did not appear"
+  sleep 0.5
+}
