@@ -67,6 +67,17 @@ class ScalarEngine : public EscapeEngine {
                         uint32_t* out) override;
 };
 
+// The rectangle of the plane a figure shows.
+struct PlaneRect {
+    double left, right, bottom, top;
+};
+
+// A whole run of a figure of the plane window: clear and begin, set
+// IterationLimit to the params' limit, PenWidth to 1 and the plane window to
+// rect, scan, and end the run.
+void DrawEscapeFigure(Surface& surface, const PlaneRect& rect, const ScanSettings& settings,
+                      const EscapeParams& params);
+
 // The scan shared by the escape-time figures: columns 0..ImgWidth, each from
 // row 0 down to row ImgHeight, with repaint and message points and the stop
 // test at the column boundaries the settings give. The plane window is read

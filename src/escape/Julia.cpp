@@ -50,19 +50,9 @@ EscapeParams JuliaParams(int index) {
 }
 
 void DrawJulia(Surface& surface, int index) {
-    surface.ClearAndBegin();
-    surface.PenWidth = 1;
-    surface.SetPlaneWindow(kJuliaLeft, kJuliaRight, kJuliaBottom, kJuliaTop);
-    const EscapeParams params = JuliaParams(index);
-    surface.IterationLimit = static_cast<int32_t>(params.limit);
-
-    ScanSettings settings;
-    settings.form = PointForm::Direct;
-    settings.divisorExtra = 0;
-    settings.messageInterval = 25;
-    settings.repaint = RepaintOp::Update;
-    EscapeScan(surface, settings, params);
-    surface.EndRender();
+    constexpr ScanSettings kScan{PointForm::Direct, 0, 25, RepaintOp::Update, true};
+    DrawEscapeFigure(surface, {kJuliaLeft, kJuliaRight, kJuliaBottom, kJuliaTop}, kScan,
+                     JuliaParams(index));
 }
 
 }  // namespace galleri

@@ -38,20 +38,10 @@ EscapeParams JuliaDragonParams(int index) {
 }
 
 void DrawJuliaDragon(Surface& surface, int index) {
-    surface.ClearAndBegin();
-    surface.PenWidth = 1;
-    surface.SetPlaneWindow(kJuliaDragonLeft, kJuliaDragonRight, kJuliaDragonBottom,
-                           kJuliaDragonTop);
-    surface.IterationLimit = static_cast<int32_t>(Surface::MaxColor());
-    const EscapeParams params = JuliaDragonParams(index);
-
-    ScanSettings settings;
-    settings.form = PointForm::Direct;
-    settings.divisorExtra = 0;
-    settings.messageInterval = 25;
-    settings.repaint = RepaintOp::Update;
-    EscapeScan(surface, settings, params);
-    surface.EndRender();
+    constexpr ScanSettings kScan{PointForm::Direct, 0, 25, RepaintOp::Update, true};
+    DrawEscapeFigure(surface,
+                     {kJuliaDragonLeft, kJuliaDragonRight, kJuliaDragonBottom, kJuliaDragonTop},
+                     kScan, JuliaDragonParams(index));
 }
 
 }  // namespace galleri

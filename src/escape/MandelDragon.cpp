@@ -14,21 +14,12 @@ EscapeParams MandelDragonParams() {
 }
 
 void DrawMandelDragon(Surface& surface) {
-    surface.ClearAndBegin();
-    surface.IterationLimit = static_cast<int32_t>(Surface::MaxColor());
-    surface.PenWidth = 1;
-    surface.SetPlaneWindow(kMandelDragonLeft, kMandelDragonRight, kMandelDragonBottom,
-                           kMandelDragonTop);
-
-    ScanSettings settings;
-    settings.form = PointForm::Accumulated;
     // The window is divided by one more than the picture size, so the last
     // computed column and row still lie inside it.
-    settings.divisorExtra = 1;
-    settings.messageInterval = 10;
-    settings.repaint = RepaintOp::Update;
-    EscapeScan(surface, settings, MandelDragonParams());
-    surface.EndRender();
+    constexpr ScanSettings kScan{PointForm::Accumulated, 1, 10, RepaintOp::Update, true};
+    DrawEscapeFigure(surface,
+                     {kMandelDragonLeft, kMandelDragonRight, kMandelDragonBottom, kMandelDragonTop},
+                     kScan, MandelDragonParams());
 }
 
 }  // namespace galleri

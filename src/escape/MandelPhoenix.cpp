@@ -14,19 +14,10 @@ EscapeParams MandelPhoenixParams() {
 }
 
 void DrawMandelPhoenix(Surface& surface) {
-    surface.ClearAndBegin();
-    surface.IterationLimit = static_cast<int32_t>(Surface::MaxColor());
-    surface.PenWidth = 1;
-    surface.SetPlaneWindow(kMandelPhoenixLeft, kMandelPhoenixRight, kMandelPhoenixBottom,
-                           kMandelPhoenixTop);
-
-    ScanSettings settings;
-    settings.form = PointForm::Accumulated;
-    settings.divisorExtra = 0;
-    settings.messageInterval = 10;
-    settings.repaint = RepaintOp::Update;
-    EscapeScan(surface, settings, MandelPhoenixParams());
-    surface.EndRender();
+    constexpr ScanSettings kScan{PointForm::Accumulated, 0, 10, RepaintOp::Update, true};
+    DrawEscapeFigure(
+        surface, {kMandelPhoenixLeft, kMandelPhoenixRight, kMandelPhoenixBottom, kMandelPhoenixTop},
+        kScan, MandelPhoenixParams());
 }
 
 }  // namespace galleri

@@ -35,24 +35,14 @@ MandelbrotPreset MandelbrotPresetAt(int index) {
 }
 
 void DrawMandelbrot(Surface& surface, int index) {
-    surface.ClearAndBegin();
-    surface.IterationLimit = static_cast<int32_t>(Surface::MaxColor());
-    surface.PenWidth = 1;
     const MandelbrotPreset preset = MandelbrotPresetAt(index);
-    surface.SetPlaneWindow(preset.left, preset.right, preset.bottom, preset.top);
-
     EscapeParams params;
     params.kind = IterationKind::Mandelbrot;
-    params.limit = surface.IterationLimit;
+    params.limit = Surface::MaxColor();
     params.countStep = preset.countStep;
-
-    ScanSettings settings;
-    settings.form = PointForm::Accumulated;
-    settings.divisorExtra = 0;
-    settings.messageInterval = 10;
-    settings.repaint = RepaintOp::Refresh;
-    EscapeScan(surface, settings, params);
-    surface.EndRender();
+    constexpr ScanSettings kScan{PointForm::Accumulated, 0, 10, RepaintOp::Refresh, true};
+    DrawEscapeFigure(surface, {preset.left, preset.right, preset.bottom, preset.top}, kScan,
+                     params);
 }
 
 }  // namespace galleri
