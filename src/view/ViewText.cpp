@@ -100,7 +100,11 @@ std::string RenderArguments(std::string_view item, int width, int height, const 
 
 std::string FormatZoom(double factor) {
     char buffer[32];
-    if (factor >= 0.01 && factor < 1e4) {
+    if (factor >= 100 && factor < 1e4) {
+        std::snprintf(buffer, sizeof buffer, "x %.0f", factor);
+        return buffer;
+    }
+    if (factor >= 0.01 && factor < 100) {
         std::snprintf(buffer, sizeof buffer, "x %.3g", factor);
         return buffer;
     }

@@ -28,7 +28,7 @@ ParsedView ParseView(std::string_view text);
 std::string RenderArguments(std::string_view item, int width, int height, const PlaneRect& view,
                             const PlaneRect& own);
 
-// A zoom factor for display: "x 1", "x 1.41", "x 350", "x 1.5e6".
+// A zoom factor for display: "x 1", "x 1.41", "x 350", "x 2215", "x 1.5e6".
 std::string FormatZoom(double factor);
 
 }  // namespace galleri

@@ -94,6 +94,7 @@ TEST(ViewText, ZoomFactorsForDisplay) {
         {1e6, "x 1e6"},
         {2.34e13, "x 2.3e13"},
         {0.001, "x 1e-3"},
+        {2215.4, "x 2215"},
     };
     for (const auto& [factor, text] : rows) {
         EXPECT_EQ(FormatZoom(factor), text);
