@@ -15,6 +15,9 @@ namespace {
 // engine.
 constexpr int kBlockPixels = 16384;
 
+// Coarser than this is no picture at all.
+constexpr int kMaxCoarseStep = 64;
+
 // Some columns and rows of the view's grid, with where each lies in the
 // picture.
 struct GridPart {
@@ -91,7 +94,7 @@ bool RenderView(const PlaneFigure& figure, const PlaneRect& view, int width, int
     std::vector<uint32_t> colours;
     const auto exact = [&picture](int i, int j, uint32_t colour) { picture.Set(i, j, colour); };
 
-    const int step = std::max(1, options.coarseStep);
+    const int step = std::clamp(options.coarseStep, 1, kMaxCoarseStep);
     const auto coarse = [step](int k) { return k % step == 0; };
     const auto fine = [step](int k) { return k % step != 0; };
     const auto all = [](int) { return true; };

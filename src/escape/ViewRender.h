@@ -26,7 +26,7 @@ using ViewPassDone = std::function<void(ViewPass, const Bitmap&)>;
 
 struct ViewRenderOptions {
     // The coarse pass computes every coarseStep-th column and row (the exact
-    // pass skips those points); 1 or less: no coarse pass.
+    // pass skips those points); 1 or less: no coarse pass; at most 64.
     int coarseStep = 4;
 };
 
