@@ -1,6 +1,8 @@
 #include "commands/Commands.h"
 
 #include <array>
+#include <stdexcept>
+#include <string>
 
 #include "dynamics/Bifurcation.h"
 #include "dynamics/Lorenz.h"
@@ -59,55 +61,58 @@ const std::array kCommands = {
     Command{kStrange, "faraos bröstplatta", "faraosbrstplatta1", F,
             [](Surface& s, int) { DrawBreastplate(s); }, 0},
     Command{kStrange, "binary decomposition", "binarydecomposition1", F,
-            [](Surface& s, int) { DrawBinaryDecomposition(s); }, 0},
+            [](Surface& s, int) { DrawBinaryDecomposition(s); }, 0,
+            [](int) { return BinaryDecompositionFigure(); }},
 
-    Command{kMandel, "m_1", "m11", F, DrawMandelbrot, 0},
-    Command{kMandel, "m_2", "m21", F, DrawMandelbrot, 1},
-    Command{kMandel, "m_3", "m31", F, DrawMandelbrot, 2},
-    Command{kMandel, "m_4", "m41", F, DrawMandelbrot, 3},
-    Command{kMandel, "m_5", "m51", F, DrawMandelbrot, 4},
-    Command{kMandel, "m_6", "m61", F, DrawMandelbrot, 5},
-    Command{kMandel, "m_7", "m71", F, DrawMandelbrot, 6},
-    Command{kMandel, "m_8", "m81", F, DrawMandelbrot, 7},
-    Command{kMandel, "m_9", "m91", F, DrawMandelbrot, 8},
-    Command{kMandel, "m_10", "m101", F, DrawMandelbrot, 9},
-    Command{kMandel, "m_11", "m111", F, DrawMandelbrot, 10},
-    Command{kMandel, "m_12", "m121", F, DrawMandelbrot, 11},
-    Command{kMandel, "m_13", "m131", F, DrawMandelbrot, 12},
-    Command{kMandel, "m_14", "m141", F, DrawMandelbrot, 13},
+    Command{kMandel, "m_1", "m11", F, DrawMandelbrot, 0, MandelbrotFigure},
+    Command{kMandel, "m_2", "m21", F, DrawMandelbrot, 1, MandelbrotFigure},
+    Command{kMandel, "m_3", "m31", F, DrawMandelbrot, 2, MandelbrotFigure},
+    Command{kMandel, "m_4", "m41", F, DrawMandelbrot, 3, MandelbrotFigure},
+    Command{kMandel, "m_5", "m51", F, DrawMandelbrot, 4, MandelbrotFigure},
+    Command{kMandel, "m_6", "m61", F, DrawMandelbrot, 5, MandelbrotFigure},
+    Command{kMandel, "m_7", "m71", F, DrawMandelbrot, 6, MandelbrotFigure},
+    Command{kMandel, "m_8", "m81", F, DrawMandelbrot, 7, MandelbrotFigure},
+    Command{kMandel, "m_9", "m91", F, DrawMandelbrot, 8, MandelbrotFigure},
+    Command{kMandel, "m_10", "m101", F, DrawMandelbrot, 9, MandelbrotFigure},
+    Command{kMandel, "m_11", "m111", F, DrawMandelbrot, 10, MandelbrotFigure},
+    Command{kMandel, "m_12", "m121", F, DrawMandelbrot, 11, MandelbrotFigure},
+    Command{kMandel, "m_13", "m131", F, DrawMandelbrot, 12, MandelbrotFigure},
+    Command{kMandel, "m_14", "m141", F, DrawMandelbrot, 13, MandelbrotFigure},
 
     Command{kDragons, "mandeldragon", "mandeldragon2", F,
-            [](Surface& s, int) { DrawMandelDragon(s); }, 0},
+            [](Surface& s, int) { DrawMandelDragon(s); }, 0,
+            [](int) { return MandelDragonFigure(); }},
     Command{kDragons, "mandelphoenix", "mandelphoenix1", F,
-            [](Surface& s, int) { DrawMandelPhoenix(s); }, 0},
+            [](Surface& s, int) { DrawMandelPhoenix(s); }, 0,
+            [](int) { return MandelPhoenixFigure(); }},
 
-    Command{kJulia, "j_1", "j11", F, DrawJulia, 0},
-    Command{kJulia, "j_2", "j21", F, DrawJulia, 1},
-    Command{kJulia, "j_3", "j31", F, DrawJulia, 2},
-    Command{kJulia, "j_4", "j41", F, DrawJulia, 3},
-    Command{kJulia, "j_5", "j51", F, DrawJulia, 4},
-    Command{kJulia, "j_6", "j61", F, DrawJulia, 5},
-    Command{kJulia, "j_7", "j71", F, DrawJulia, 6},
-    Command{kJulia, "j_8", "j8J81", F, DrawJulia, 7},
-    Command{kJulia, "j_9", "j91", F, DrawJulia, 8},
-    Command{kJulia, "j_10", "j101", F, DrawJulia, 9},
-    Command{kJulia, "j_11", "j111", F, DrawJulia, 10},
-    Command{kJulia, "j_12", "j121", F, DrawJulia, 11},
-    Command{kJulia, "j_13", "j131", F, DrawJulia, 12},
-    Command{kJulia, "j_14", "j141", F, DrawJulia, 13},
-    Command{kJulia, "j_15", "j151", F, DrawJulia, 14},
+    Command{kJulia, "j_1", "j11", F, DrawJulia, 0, JuliaFigure},
+    Command{kJulia, "j_2", "j21", F, DrawJulia, 1, JuliaFigure},
+    Command{kJulia, "j_3", "j31", F, DrawJulia, 2, JuliaFigure},
+    Command{kJulia, "j_4", "j41", F, DrawJulia, 3, JuliaFigure},
+    Command{kJulia, "j_5", "j51", F, DrawJulia, 4, JuliaFigure},
+    Command{kJulia, "j_6", "j61", F, DrawJulia, 5, JuliaFigure},
+    Command{kJulia, "j_7", "j71", F, DrawJulia, 6, JuliaFigure},
+    Command{kJulia, "j_8", "j8J81", F, DrawJulia, 7, JuliaFigure},
+    Command{kJulia, "j_9", "j91", F, DrawJulia, 8, JuliaFigure},
+    Command{kJulia, "j_10", "j101", F, DrawJulia, 9, JuliaFigure},
+    Command{kJulia, "j_11", "j111", F, DrawJulia, 10, JuliaFigure},
+    Command{kJulia, "j_12", "j121", F, DrawJulia, 11, JuliaFigure},
+    Command{kJulia, "j_13", "j131", F, DrawJulia, 12, JuliaFigure},
+    Command{kJulia, "j_14", "j141", F, DrawJulia, 13, JuliaFigure},
+    Command{kJulia, "j_15", "j151", F, DrawJulia, 14, JuliaFigure},
 
     // "jd_10" reaches preset 0; "jd_1" to "jd_9" their own numbers.
-    Command{kJuliaDragons, "jd_1", "jd11", F, DrawJuliaDragon, 1},
-    Command{kJuliaDragons, "jd_2", "jd21", F, DrawJuliaDragon, 2},
-    Command{kJuliaDragons, "jd_3", "jd31", F, DrawJuliaDragon, 3},
-    Command{kJuliaDragons, "jd_4", "jd41", F, DrawJuliaDragon, 4},
-    Command{kJuliaDragons, "jd_5", "jd51", F, DrawJuliaDragon, 5},
-    Command{kJuliaDragons, "jd_6", "jd61", F, DrawJuliaDragon, 6},
-    Command{kJuliaDragons, "jd_7", "jd71", F, DrawJuliaDragon, 7},
-    Command{kJuliaDragons, "jd_8", "jd81", F, DrawJuliaDragon, 8},
-    Command{kJuliaDragons, "jd_9", "jd91", F, DrawJuliaDragon, 9},
-    Command{kJuliaDragons, "jd_10", "jd101", F, DrawJuliaDragon, 0},
+    Command{kJuliaDragons, "jd_1", "jd11", F, DrawJuliaDragon, 1, JuliaDragonFigure},
+    Command{kJuliaDragons, "jd_2", "jd21", F, DrawJuliaDragon, 2, JuliaDragonFigure},
+    Command{kJuliaDragons, "jd_3", "jd31", F, DrawJuliaDragon, 3, JuliaDragonFigure},
+    Command{kJuliaDragons, "jd_4", "jd41", F, DrawJuliaDragon, 4, JuliaDragonFigure},
+    Command{kJuliaDragons, "jd_5", "jd51", F, DrawJuliaDragon, 5, JuliaDragonFigure},
+    Command{kJuliaDragons, "jd_6", "jd61", F, DrawJuliaDragon, 6, JuliaDragonFigure},
+    Command{kJuliaDragons, "jd_7", "jd71", F, DrawJuliaDragon, 7, JuliaDragonFigure},
+    Command{kJuliaDragons, "jd_8", "jd81", F, DrawJuliaDragon, 8, JuliaDragonFigure},
+    Command{kJuliaDragons, "jd_9", "jd91", F, DrawJuliaDragon, 9, JuliaDragonFigure},
+    Command{kJuliaDragons, "jd_10", "jd101", F, DrawJuliaDragon, 0, JuliaDragonFigure},
 
     Command{nullptr, "spara bild", "sparabild1", K::SavePicture, nullptr, 0},
 };
@@ -130,20 +135,37 @@ const Command* FindCommand(std::string_view name) {
     return nullptr;
 }
 
-void RunFigure(Surface& surface, const Command& command) {
-    if (command.draw == nullptr) {
-        return;
-    }
+namespace {
+
+// Runs a drawing; an error leaves the renderer before its EndRender: give
+// the window back all the same.
+template <typename Draw>
+void ClosingRun(Surface& surface, Draw draw) {
     try {
-        command.draw(surface, command.preset);
+        draw();
     } catch (...) {
-        // An error leaves the renderer before its EndRender: give the window
-        // back all the same.
         if (surface.RunOpen()) {
             surface.EndRender();
         }
         throw;
     }
+}
+
+}  // namespace
+
+void RunFigure(Surface& surface, const Command& command) {
+    if (command.draw == nullptr) {
+        return;
+    }
+    ClosingRun(surface, [&] { command.draw(surface, command.preset); });
+}
+
+void RunFigureView(Surface& surface, const Command& command, const PlaneRect& view) {
+    const std::optional<PlaneFigure> figure = command.Plane();
+    if (!figure) {
+        throw std::invalid_argument(std::string(command.caption) + " is not a figure of the plane");
+    }
+    ClosingRun(surface, [&] { DrawPlaneFigure(surface, *figure, view); });
 }
 
 }  // namespace galleri

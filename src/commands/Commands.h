@@ -1,7 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string_view>
+
+#include "escape/PlaneFigure.h"
 
 namespace galleri {
 
@@ -24,8 +27,16 @@ struct Command {
     CommandKind kind;
     void (*draw)(Surface&, int);  // renderer; nullptr while not built
     int preset;                   // index passed to draw (0 where none)
+    // The command's figure of the plane, given the preset; nullptr for the
+    // figures that are not of the plane and for "spara bild". draw(s, preset)
+    // is DrawPlaneFigure(s, plane(preset), plane(preset).own).
+    PlaneFigure (*plane)(int) = nullptr;
 
     bool Enabled() const { return kind == CommandKind::SavePicture || draw != nullptr; }
+    // The figure of the plane this command draws, if it draws one.
+    std::optional<PlaneFigure> Plane() const {
+        return plane != nullptr ? std::optional<PlaneFigure>(plane(preset)) : std::nullopt;
+    }
 };
 
 std::span<const Menu> Menus();
@@ -38,5 +49,10 @@ const Command* FindCommand(std::string_view name);
 // error, which is rethrown), the render run is closed: the window enabled
 // again and the cursor restored.
 void RunFigure(Surface& surface, const Command& command);
+
+// Draws a figure of the plane command at another rectangle of the plane,
+// closing the run whatever ends it, as RunFigure does. A command that is not
+// a figure of the plane is std::invalid_argument.
+void RunFigureView(Surface& surface, const Command& command, const PlaneRect& view);
 
 }  // namespace galleri

@@ -1,6 +1,5 @@
 #include "escape/BinaryDecomposition.h"
 
-#include "escape/EscapeScan.h"
 #include "surface/Surface.h"
 
 namespace galleri {
@@ -15,20 +14,18 @@ EscapeParams BinaryDecompositionParams() {
     return params;
 }
 
-void DrawBinaryDecomposition(Surface& surface) {
-    surface.ClearAndBegin();
-    surface.IterationLimit = kBinaryIterationLimit;
-    surface.PenWidth = 1;
+PlaneFigure BinaryDecompositionFigure() {
+    PlaneFigure figure;
+    figure.own = {kBinaryLeft, kBinaryRight, kBinaryBottom, kBinaryTop};
+    figure.scan = {PointForm::Direct, 0, 0, RepaintOp::None, false};
+    figure.params = BinaryDecompositionParams();
+    figure.storesWindow = false;
+    return figure;
+}
 
-    ScanSettings settings;
-    settings.form = PointForm::Direct;
-    settings.divisorExtra = 0;
-    settings.messageInterval = 0;
-    settings.repaint = RepaintOp::None;
-    settings.testsAbort = false;
-    EscapeScan(surface, settings, BinaryDecompositionParams(), kBinaryLeft, kBinaryRight,
-               kBinaryBottom, kBinaryTop);
-    surface.EndRender();
+void DrawBinaryDecomposition(Surface& surface) {
+    const PlaneFigure figure = BinaryDecompositionFigure();
+    DrawPlaneFigure(surface, figure, figure.own);
 }
 
 }  // namespace galleri

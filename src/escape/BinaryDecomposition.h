@@ -1,6 +1,7 @@
 #pragma once
 
 #include "escape/EscapeKernels.h"
+#include "escape/PlaneFigure.h"
 
 namespace galleri {
 
@@ -15,6 +16,9 @@ inline constexpr int32_t kBinaryIterationLimit = 16;
 
 // The per-pixel parameters, for tests and benchmarks.
 EscapeParams BinaryDecompositionParams();
+// The figure of the plane: its rectangle stays local (the plane window is
+// left alone) and it has no message points and no stop test.
+PlaneFigure BinaryDecompositionFigure();
 
 // Draws the binary decomposition of one Julia set in black and white. It
 // neither repaints nor handles messages nor looks at the stop request.

@@ -1,6 +1,5 @@
 #include "escape/Julia.h"
 
-#include "escape/EscapeScan.h"
 #include "surface/Surface.h"
 
 namespace galleri {
@@ -49,10 +48,17 @@ EscapeParams JuliaParams(int index) {
     return params;
 }
 
+PlaneFigure JuliaFigure(int index) {
+    PlaneFigure figure;
+    figure.own = {kJuliaLeft, kJuliaRight, kJuliaBottom, kJuliaTop};
+    figure.scan = {PointForm::Direct, 0, 25, RepaintOp::Update, true};
+    figure.params = JuliaParams(index);
+    return figure;
+}
+
 void DrawJulia(Surface& surface, int index) {
-    constexpr ScanSettings kScan{PointForm::Direct, 0, 25, RepaintOp::Update, true};
-    DrawEscapeFigure(surface, {kJuliaLeft, kJuliaRight, kJuliaBottom, kJuliaTop}, kScan,
-                     JuliaParams(index));
+    const PlaneFigure figure = JuliaFigure(index);
+    DrawPlaneFigure(surface, figure, figure.own);
 }
 
 }  // namespace galleri

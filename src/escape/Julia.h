@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "escape/EscapeKernels.h"
+#include "escape/PlaneFigure.h"
 
 namespace galleri {
 
@@ -21,6 +22,8 @@ struct JuliaPreset {
 JuliaPreset JuliaPresetAt(int index);
 // The per-pixel parameters of a preset, for tests and benchmarks.
 EscapeParams JuliaParams(int index);
+// A preset as a figure of the plane; any index but 0..14 is a range error.
+PlaneFigure JuliaFigure(int index);
 
 // The window every Julia preset shows.
 inline constexpr double kJuliaLeft = -1.8;

@@ -1,6 +1,5 @@
 #include "escape/JuliaDragon.h"
 
-#include "escape/EscapeScan.h"
 #include "surface/Surface.h"
 
 namespace galleri {
@@ -37,11 +36,17 @@ EscapeParams JuliaDragonParams(int index) {
     return params;
 }
 
+PlaneFigure JuliaDragonFigure(int index) {
+    PlaneFigure figure;
+    figure.own = {kJuliaDragonLeft, kJuliaDragonRight, kJuliaDragonBottom, kJuliaDragonTop};
+    figure.scan = {PointForm::Direct, 0, 25, RepaintOp::Update, true};
+    figure.params = JuliaDragonParams(index);
+    return figure;
+}
+
 void DrawJuliaDragon(Surface& surface, int index) {
-    constexpr ScanSettings kScan{PointForm::Direct, 0, 25, RepaintOp::Update, true};
-    DrawEscapeFigure(surface,
-                     {kJuliaDragonLeft, kJuliaDragonRight, kJuliaDragonBottom, kJuliaDragonTop},
-                     kScan, JuliaDragonParams(index));
+    const PlaneFigure figure = JuliaDragonFigure(index);
+    DrawPlaneFigure(surface, figure, figure.own);
 }
 
 }  // namespace galleri

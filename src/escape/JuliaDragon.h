@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "escape/EscapeKernels.h"
+#include "escape/PlaneFigure.h"
 
 namespace galleri {
 
@@ -21,6 +22,8 @@ struct JuliaDragonPreset {
 JuliaDragonPreset JuliaDragonPresetAt(int index);
 // The per-pixel parameters of a preset, for tests and benchmarks.
 EscapeParams JuliaDragonParams(int index);
+// A preset as a figure of the plane; any index but 0..9 is a range error.
+PlaneFigure JuliaDragonFigure(int index);
 
 // The window every Julia dragon shows.
 inline constexpr double kJuliaDragonLeft = -0.4;

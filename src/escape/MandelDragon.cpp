@@ -1,6 +1,5 @@
 #include "escape/MandelDragon.h"
 
-#include "escape/EscapeScan.h"
 #include "surface/Surface.h"
 
 namespace galleri {
@@ -13,13 +12,19 @@ EscapeParams MandelDragonParams() {
     return params;
 }
 
-void DrawMandelDragon(Surface& surface) {
+PlaneFigure MandelDragonFigure() {
+    PlaneFigure figure;
+    figure.own = {kMandelDragonLeft, kMandelDragonRight, kMandelDragonBottom, kMandelDragonTop};
     // The window is divided by one more than the picture size, so the last
     // computed column and row still lie inside it.
-    constexpr ScanSettings kScan{PointForm::Accumulated, 1, 10, RepaintOp::Update, true};
-    DrawEscapeFigure(surface,
-                     {kMandelDragonLeft, kMandelDragonRight, kMandelDragonBottom, kMandelDragonTop},
-                     kScan, MandelDragonParams());
+    figure.scan = {PointForm::Accumulated, 1, 10, RepaintOp::Update, true};
+    figure.params = MandelDragonParams();
+    return figure;
+}
+
+void DrawMandelDragon(Surface& surface) {
+    const PlaneFigure figure = MandelDragonFigure();
+    DrawPlaneFigure(surface, figure, figure.own);
 }
 
 }  // namespace galleri

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "escape/EscapeKernels.h"
+#include "escape/PlaneFigure.h"
 
 namespace galleri {
 
@@ -15,6 +16,8 @@ inline constexpr uint32_t kMandelDragonCountStep = 61489;
 
 // The per-pixel parameters, for tests and benchmarks.
 EscapeParams MandelDragonParams();
+// The figure of the plane.
+PlaneFigure MandelDragonFigure();
 
 // Draws the Mandelbrot-type set of z <- lambda z (1 - z): lambda is the
 // pixel's point, z starts at the critical point 1/2.

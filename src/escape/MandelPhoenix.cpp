@@ -1,6 +1,5 @@
 #include "escape/MandelPhoenix.h"
 
-#include "escape/EscapeScan.h"
 #include "surface/Surface.h"
 
 namespace galleri {
@@ -13,11 +12,17 @@ EscapeParams MandelPhoenixParams() {
     return params;
 }
 
+PlaneFigure MandelPhoenixFigure() {
+    PlaneFigure figure;
+    figure.own = {kMandelPhoenixLeft, kMandelPhoenixRight, kMandelPhoenixBottom, kMandelPhoenixTop};
+    figure.scan = {PointForm::Accumulated, 0, 10, RepaintOp::Update, true};
+    figure.params = MandelPhoenixParams();
+    return figure;
+}
+
 void DrawMandelPhoenix(Surface& surface) {
-    constexpr ScanSettings kScan{PointForm::Accumulated, 0, 10, RepaintOp::Update, true};
-    DrawEscapeFigure(
-        surface, {kMandelPhoenixLeft, kMandelPhoenixRight, kMandelPhoenixBottom, kMandelPhoenixTop},
-        kScan, MandelPhoenixParams());
+    const PlaneFigure figure = MandelPhoenixFigure();
+    DrawPlaneFigure(surface, figure, figure.own);
 }
 
 }  // namespace galleri

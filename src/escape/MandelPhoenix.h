@@ -1,6 +1,7 @@
 #pragma once
 
 #include "escape/EscapeKernels.h"
+#include "escape/PlaneFigure.h"
 
 namespace galleri {
 
@@ -15,6 +16,8 @@ inline constexpr uint32_t kMandelPhoenixCountStep = 53267;
 
 // The per-pixel parameters, for tests and benchmarks.
 EscapeParams MandelPhoenixParams();
+// The figure of the plane.
+PlaneFigure MandelPhoenixFigure();
 
 // Draws the Mandelbrot-type set of z <- z^2 + p + q z_-1 with the real p and
 // q taken from the pixel's point, z and z_-1 started at 0.

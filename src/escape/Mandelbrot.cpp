@@ -1,6 +1,5 @@
 #include "escape/Mandelbrot.h"
 
-#include "escape/EscapeScan.h"
 #include "surface/Surface.h"
 
 namespace galleri {
@@ -34,15 +33,20 @@ MandelbrotPreset MandelbrotPresetAt(int index) {
     return kPresets[index];
 }
 
-void DrawMandelbrot(Surface& surface, int index) {
+PlaneFigure MandelbrotFigure(int index) {
     const MandelbrotPreset preset = MandelbrotPresetAt(index);
-    EscapeParams params;
-    params.kind = IterationKind::Mandelbrot;
-    params.limit = Surface::MaxColor();
-    params.countStep = preset.countStep;
-    constexpr ScanSettings kScan{PointForm::Accumulated, 0, 10, RepaintOp::Refresh, true};
-    DrawEscapeFigure(surface, {preset.left, preset.right, preset.bottom, preset.top}, kScan,
-                     params);
+    PlaneFigure figure;
+    figure.own = {preset.left, preset.right, preset.bottom, preset.top};
+    figure.scan = {PointForm::Accumulated, 0, 10, RepaintOp::Refresh, true};
+    figure.params.kind = IterationKind::Mandelbrot;
+    figure.params.limit = Surface::MaxColor();
+    figure.params.countStep = preset.countStep;
+    return figure;
+}
+
+void DrawMandelbrot(Surface& surface, int index) {
+    const PlaneFigure figure = MandelbrotFigure(index);
+    DrawPlaneFigure(surface, figure, figure.own);
 }
 
 }  // namespace galleri

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "escape/EscapeKernels.h"
+#include "escape/PlaneFigure.h"
 
 namespace galleri {
 
@@ -19,5 +20,9 @@ struct MandelbrotPreset {
     uint32_t countStep;
 };
 MandelbrotPreset MandelbrotPresetAt(int index);
+
+// A preset as a figure of the plane (an index without a row of its own
+// selects the last one, as the command does).
+PlaneFigure MandelbrotFigure(int index);
 
 }  // namespace galleri

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "escape/EscapeScan.h"
+
+namespace galleri {
+
+// A view as text, LEFT,RIGHT,BOTTOM,TOP, each number in the shortest form
+// that reads back to the same double ("-0.75,-0.74,0.1,0.11", "1e-05").
+std::string FormatView(const PlaneRect& view);
+
+// Reads FormatView's text back. Exactly four finite numbers separated by
+// commas, nothing else (no spaces), with LEFT != RIGHT and BOTTOM != TOP;
+// otherwise `error` says in one line what is wrong and `view` is empty.
+struct ParsedView {
+    std::optional<PlaneRect> view;
+    std::string error;
+};
+ParsedView ParseView(std::string_view text);
+
+// The galleri-render arguments that redraw a picture of a figure: `--size
+// WxH`, `--view ...` only when the view is not the figure's own rectangle,
+// and the figure's item name, e.g. "--size 483x609 --view
+// -0.75,-0.74,0.1,0.11 m11". Item names need no quoting.
+std::string RenderArguments(std::string_view item, int width, int height, const PlaneRect& view,
+                            const PlaneRect& own);
+
+// A zoom factor for display: "x 1", "x 1.41", "x 350", "x 2215", "x 1.5e6".
+std::string FormatZoom(double factor);
+
+}  // namespace galleri
