@@ -6,10 +6,22 @@
 
 namespace galleri {
 
+QList<QKeySequence> QuitKeys() {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (keys.isEmpty()) {
+        keys.append(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    }
+    return keys;
+}
+
 bool EscapeFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        surface_.RequestAbort();
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape) {
+            surface_.RequestAbort();
+        } else if (quit_ && QuitKeys().contains(QKeySequence(key->keyCombination()))) {
+            quit_();
+        }
     }
     return QObject::eventFilter(watched, event);
 }

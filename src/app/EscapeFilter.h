@@ -1,24 +1,35 @@
 #pragma once
 
+#include <QKeySequence>
+#include <QList>
 #include <QObject>
+#include <functional>
+#include <utility>
 
 namespace galleri {
 
 class Surface;
 
+// The keys that quit the program: the platform's Quit keys, Ctrl+Q where the
+// platform has none.
+QList<QKeySequence> QuitKeys();
+
 // Escape asks the running figure to stop. Installed on the application
 // object, since a disabled window (as during a run) gets no key events; it
 // sees each key press more than once, so it only sets the flag. Modifiers are
-// ignored, and every other key passes untouched.
+// ignored. A quit key calls `quit` (the window's shortcuts do not fire while
+// it is disabled); every other key passes untouched.
 class EscapeFilter : public QObject {
   public:
-    EscapeFilter(Surface& surface, QObject* parent) : QObject(parent), surface_(surface) {}
+    EscapeFilter(Surface& surface, QObject* parent, std::function<void()> quit = {})
+        : QObject(parent), surface_(surface), quit_(std::move(quit)) {}
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     Surface& surface_;
+    std::function<void()> quit_;
 };
 
 }  // namespace galleri

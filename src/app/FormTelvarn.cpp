@@ -1,7 +1,9 @@
 #include "app/FormTelvarn.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QIcon>
@@ -66,6 +68,7 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     MainMenu1->setPalette(barPalette);
     setMenuBar(MainMenu1);
     BuildMenu();
+    BuildShortcuts();
 
     SavePictureDialog1 = new QFileDialog(this);
     SavePictureDialog1->setObjectName(QStringLiteral("SavePictureDialog1"));
@@ -86,8 +89,13 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     report = [this](QMessageBox::Icon icon, const QString& text) { ShowMessage(icon, text); };
     chooseSaveFile = [this] { return ExecuteSaveDialog(); };
 
-    // Escape reaches the filter even while the window is disabled.
-    qApp->installEventFilter(new EscapeFilter(surface_, this));
+    // Escape and the quit keys reach the filter even while the window is
+    // disabled; a quit key then closes the window as its close button does.
+    qApp->installEventFilter(new EscapeFilter(surface_, this, [this] {
+        if (drawing_) {
+            close();
+        }
+    }));
 
     // The picture control is 483 x 609 at start, below the menu bar.
     resize(kClientWidth, kClientHeight + MainMenu1->heightForWidth(kClientWidth));
@@ -103,9 +111,12 @@ TFormTelvarn::~TFormTelvarn() = default;
 
 void TFormTelvarn::FormCreate() {
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    // Every size the resources hold (src/app/CMakeLists.txt chooses them).
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/galleri-64.png"));
-    icon.addFile(QStringLiteral(":/icons/galleri-256.png"));
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString& file : icons.entryList(QDir::Files)) {
+        icon.addFile(icons.filePath(file));
+    }
     setWindowIcon(icon);
 }
 
@@ -129,11 +140,27 @@ void TFormTelvarn::BuildMenu() {
         action->setEnabled(c.Enabled());
         const Command* command = &c;
         if (c.kind == CommandKind::SavePicture) {
+            action->setShortcuts(QKeySequence::Save);
             connect(action, &QAction::triggered, this, [this] { sparabild1Click(); });
         } else {
             connect(action, &QAction::triggered, this, [this, command] { RunCommand(*command); });
         }
     }
+}
+
+void TFormTelvarn::BuildShortcuts() {
+    // Actions of the window, not of the menu: the menu keeps its captions.
+    auto* copy = new QAction(this);
+    copy->setObjectName(QStringLiteral("copyPicture"));
+    copy->setShortcuts(QKeySequence::Copy);
+    connect(copy, &QAction::triggered, this, [this] { CopyPicture(); });
+    addAction(copy);
+
+    auto* quit = new QAction(this);
+    quit->setObjectName(QStringLiteral("quit"));
+    quit->setShortcuts(QuitKeys());
+    connect(quit, &QAction::triggered, this, [this] { close(); });
+    addAction(quit);
 }
 
 void TFormTelvarn::RunCommand(const Command& command) {
@@ -197,6 +224,12 @@ void TFormTelvarn::sparabild1Click() {
         report(QMessageBox::Critical, QString::fromUtf8(e.what()));
     } catch (...) {
         report(QMessageBox::Critical, QStringLiteral("The picture could not be saved."));
+    }
+}
+
+void TFormTelvarn::CopyPicture() {
+    if (!surface_.Picture().Empty()) {
+        QGuiApplication::clipboard()->setImage(ToDisplayImage(surface_.Picture()));
     }
 }
 

@@ -18,10 +18,15 @@ class PictureView;
 
 // The application title, shown as the window's caption.
 inline constexpr const char* kApplicationTitle = "Galleri";
+// The application id: the desktop entry, the metainfo and the icon are named
+// after it (set in CMake, where the installed files take their names).
+inline constexpr const char* kApplicationId = GALLERI_APPLICATION_ID;
 
 // The main window: the picture control `img` filling the client area, the
 // menu bar `MainMenu1` built from the command table, and the save dialog
-// `SavePictureDialog1`. It owns the one drawing surface.
+// `SavePictureDialog1`. It owns the one drawing surface. Keyboard: the save
+// keys run "spara bild", the copy keys copy the picture, the quit keys close
+// the window (during a run as closing it does).
 class TFormTelvarn : public QMainWindow {
     Q_OBJECT
 
@@ -47,6 +52,9 @@ class TFormTelvarn : public QMainWindow {
     void RunCommand(const Command& command);
     // "spara bild".
     void sparabild1Click();
+    // Puts the picture on the clipboard as an image in display colours;
+    // nothing before the first figure.
+    void CopyPicture();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -54,6 +62,7 @@ class TFormTelvarn : public QMainWindow {
   private:
     void FormCreate();
     void BuildMenu();
+    void BuildShortcuts();
     QString ExecuteSaveDialog();
     void ShowMessage(QMessageBox::Icon icon, const QString& text);
 

@@ -17,8 +17,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("galleri"));
     QApplication::setApplicationDisplayName(QString::fromUtf8(galleri::kApplicationTitle));
-    // Ties the running program to its desktop entry (galleri.desktop).
-    QGuiApplication::setDesktopFileName(QStringLiteral("galleri"));
+    // Ties the running program to its desktop entry, named after the id.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(galleri::kApplicationId));
 
     // The same engine choice as galleri-render, so the two engines can be
     // compared in the window too.

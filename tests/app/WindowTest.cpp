@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
 #include <QMenu>
@@ -18,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/EscapeFilter.h"
 #include "app/FormTelvarn.h"
 #include "app/PictureView.h"
 #include "commands/Commands.h"
@@ -130,6 +132,12 @@ class WindowTest : public QObject {
     void resizeGivesNewWhitePicture();
     void closeDuringRunStopsThenCloses();
 
+    void copyKeyPutsPictureOnClipboard();
+    void saveKeyRunsSparaBild();
+    void quitKeyCloses_data();
+    void quitKeyCloses();
+    void saveAndCopyKeysWaitForRunEnd();
+
     void saveDialogAsDesigned();
     void saveThroughRealDialogAddsJpgSuffix();
     void saveBeforeFirstFigure();
@@ -149,6 +157,8 @@ class WindowTest : public QObject {
         return form->findChild<QAction*>(QString::fromLatin1(item));
     }
     void SetClientSize(int w, int h);
+    // Presses a key the way the window system delivers it to the active window.
+    void Press(const QKeySequence& keys);
     // Runs a command; at each message point `atMessage` sees the message
     // point's number (from 1).
     void Run(const char* item, std::function<void(int)> atMessage = nullptr);
@@ -181,6 +191,12 @@ void WindowTest::cleanup() {
 void WindowTest::SetClientSize(int w, int h) {
     form->resize(w, h + form->MenuBar()->height());
     QTRY_COMPARE(form->Img()->size(), QSize(w, h));
+}
+
+void WindowTest::Press(const QKeySequence& keys) {
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QTest::keySequence(form->windowHandle(), keys);
 }
 
 void WindowTest::Run(const char* item, std::function<void(int)> atMessage) {
@@ -330,7 +346,7 @@ void WindowTest::pictureSharpOnHighDpiScreen() {
 void WindowTest::iconIsTheProgramsOwnPicture() {
     const QIcon icon = form->windowIcon();
     QVERIFY(!icon.isNull());
-    for (const int side : {64, 256}) {
+    for (const int side : {16, 32, 64, 256}) {
         QVERIFY(icon.availableSizes().contains(QSize(side, side)));
         // The icon file is m_1 as this program draws it at that size.
         HeadlessPlatform platform(side, side);
@@ -497,6 +513,82 @@ void WindowTest::closeDuringRunStopsThenCloses() {
     QVERIFY(!form->isVisible());
     QVERIFY(form->isEnabled());
     QVERIFY(!HourglassShown());
+}
+
+void WindowTest::copyKeyPutsPictureOnClipboard() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("kept"));
+    Press(QKeySequence::Copy);  // no picture yet: the clipboard stays as it was
+    QCOMPARE(clipboard->text(), QStringLiteral("kept"));
+
+    SetClientSize(200, 120);
+    Run("m11");
+    Press(QKeySequence::Copy);
+    QCOMPARE(clipboard->image().convertToFormat(QImage::Format_RGB32),
+             ToDisplayImage(form->DrawingSurface().Picture()));
+    QVERIFY(messages.empty());
+}
+
+void WindowTest::saveKeyRunsSparaBild() {
+    SetClientSize(200, 120);
+    Run("m11");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bild.png"));
+    form->chooseSaveFile = [&] { return path; };
+    Press(QKeySequence::Save);
+    QVERIFY2(messages.empty(), messages.empty() ? "" : qPrintable(messages[0].text));
+    QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32),
+             ToDisplayImage(form->DrawingSurface().Picture()));
+    QCOMPARE(Action("sparabild1")->text(), QStringLiteral("spara bild"));
+}
+
+void WindowTest::quitKeyCloses_data() {
+    QTest::addColumn<bool>("duringRun");
+    QTest::newRow("idle") << false;
+    QTest::newRow("during a run") << true;
+}
+
+void WindowTest::quitKeyCloses() {
+    QFETCH(bool, duringRun);
+    QVERIFY(!QuitKeys().isEmpty());
+    if (!duringRun) {
+        Press(QuitKeys().first());
+        QVERIFY(!form->isVisible());
+        return;
+    }
+    // As closing the window: the figure stops at its next message point and
+    // the window closes when the run is over.
+    bool visibleAfterPress = false;
+    Run("m11", [&](int point) {
+        if (point == 1) {
+            QTest::keySequence(form->windowHandle(), QuitKeys().first());
+            visibleAfterPress = form->isVisible();
+        }
+    });
+    QVERIFY(visibleAfterPress);
+    QCOMPARE(messagePoints, 1);
+    QVERIFY(!form->isVisible());
+    QVERIFY(form->isEnabled());
+    QVERIFY(!HourglassShown());
+}
+
+// The window is disabled while a figure draws: saving and copying then do
+// nothing (the save dialog must not open in the middle of a run).
+void WindowTest::saveAndCopyKeysWaitForRunEnd() {
+    SetClientSize(200, 120);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("kept"));
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    Run("m11", [&](int point) {
+        if (point == 1) {
+            QTest::keySequence(form->windowHandle(), QKeySequence::Save);
+            QTest::keySequence(form->windowHandle(), QKeySequence::Copy);
+        }
+    });
+    QCOMPARE(messagePoints, 20);
+    QCOMPARE(clipboard->text(), QStringLiteral("kept"));
+    QVERIFY(form->isVisible());
 }
 
 void WindowTest::saveDialogAsDesigned() {
