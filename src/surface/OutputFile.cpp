@@ -50,9 +50,9 @@ std::string RandomSuffix() {
 
 }  // namespace
 
-OutputFile::OutputFile(const std::string& path) : path_(path), target_(ResolveLinks(path)) {
+OutputFile::OutputFile(const std::string& path) : path_(path) {
     struct stat st {};
-    const bool exists = stat(target_.c_str(), &st) == 0;
+    const bool exists = stat(path.c_str(), &st) == 0;  // follows links
     if (!exists && errno != ENOENT) {
         Fail(errno);
     }
@@ -60,18 +60,20 @@ OutputFile::OutputFile(const std::string& path) : path_(path), target_(ResolveLi
         Fail(EISDIR);
     }
     if (exists && !S_ISREG(st.st_mode)) {
-        fd_ = open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+        fd_ = open(path.c_str(), O_WRONLY | O_CLOEXEC);
         if (fd_ < 0) {
             Fail(errno);
         }
         return;
     }
+    target_ = ResolveLinks(path);
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         temp_ = target_ + RandomSuffix();
         fd_ = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) {
+            const int error = errno;
             temp_.clear();
-            Fail(errno);
+            Fail(error);
         }
     }
     if (fd_ < 0) {

@@ -17,6 +17,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "surface/BmpEncoder.h"
@@ -530,6 +531,31 @@ TEST(SavePicture, ReplacingKeepsLinkAndPermissions) {
     EXPECT_EQ(fs::status(real).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(dir.Entries(), 2u);
+}
+
+// A pipe is written in place, as a device is: renaming a file over it would
+// put a plain file where the reader waits. /dev/stdout into a pipe is such a
+// path: a link to /proc/self/fd/1, whose own link names no file.
+TEST(SavePicture, PipeIsWrittenInPlace) {
+    TempDir dir;
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    std::string received;
+    std::thread reader([&] {
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = read(fds[0], buffer, sizeof buffer)) > 0) {
+            received.append(buffer, static_cast<size_t>(n));
+        }
+    });
+    const std::string path = "/proc/self/fd/" + std::to_string(fds[1]);
+    EXPECT_NO_THROW(SavePicture(Pattern(30, 20), path));
+    close(fds[1]);
+    reader.join();
+    close(fds[0]);
+    // The name has no extension: a bitmap file.
+    SavePicture(Pattern(30, 20), dir.File("file.bmp"));
+    EXPECT_TRUE(received == ReadAll(dir.File("file.bmp")));
 }
 
 TEST(FormatLimit, SizesAFormatCannotHold) {
