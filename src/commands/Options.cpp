@@ -109,7 +109,9 @@ std::string ApplyVersion(Options& o, std::string_view) {
 // Every option of both programs. A new option is one more row here and, if
 // it needs one, a field of Options.
 const std::array kOptions = {
-    Option{"size", 's', "WxH", "picture size in pixels, each side 1 to 65535 (default 483x609)",
+    Option{"size", 's', "WxH",
+           "picture size in pixels, each side 1 to 65535\n"
+           "                        (default 483x609)",
            kRender, ApplySize},
     Option{"output", 'o', "FILE",
            "file to write (default ITEM.png): .jpg or .jpeg\n"
