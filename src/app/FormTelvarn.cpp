@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QIcon>
@@ -12,11 +13,14 @@
 #include <QScreen>
 #include <cstdio>
 #include <exception>
+#include <new>
+#include <string>
 
 #include "app/EscapeFilter.h"
 #include "app/PictureView.h"
 #include "commands/Commands.h"
 #include "surface/PictureFile.h"
+#include "surface/QuoteForMessage.h"
 
 namespace galleri {
 
@@ -91,11 +95,12 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
 
     // Escape and the quit keys reach the filter even while the window is
     // disabled; a quit key then closes the window as its close button does.
-    qApp->installEventFilter(new EscapeFilter(surface_, this, [this] {
+    escapeFilter_ = new EscapeFilter(surface_, this, [this] {
         if (drawing_) {
             close();
         }
-    }));
+    });
+    qApp->installEventFilter(escapeFilter_);
 
     // The picture control is 483 x 609 at start, below the menu bar.
     resize(kClientWidth, kClientHeight + MainMenu1->heightForWidth(kClientWidth));
@@ -107,7 +112,12 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     FormCreate();
 }
 
-TFormTelvarn::~TFormTelvarn() = default;
+TFormTelvarn::~TFormTelvarn() {
+    // The filter refers to the surface, which goes before the window's
+    // children do: no event may reach it once the surface is gone.
+    qApp->removeEventFilter(escapeFilter_);
+    delete escapeFilter_;
+}
 
 void TFormTelvarn::FormCreate() {
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
@@ -175,6 +185,11 @@ void TFormTelvarn::RunCommand(const Command& command) {
     try {
         RunFigure(surface_, command);
         failed = false;
+    } catch (const std::bad_alloc&) {
+        error = QStringLiteral("Not enough memory to draw %1 at %2 x %3.")
+                    .arg(QString::fromUtf8(command.caption))
+                    .arg(surface_.ImgWidth())
+                    .arg(surface_.ImgHeight());
     } catch (const std::exception& e) {
         error = QString::fromUtf8(e.what());
     } catch (...) {
@@ -184,7 +199,7 @@ void TFormTelvarn::RunCommand(const Command& command) {
     if (failed) {
         TraceRunEnd(command, "failed", error);
     } else {
-        TraceRunEnd(command, surface_.AbortRequested ? "stopped" : "done");
+        TraceRunEnd(command, surface_.StoppedEarly() ? "stopped" : "done");
     }
     if (failed) {
         report(QMessageBox::Critical, error);
@@ -218,8 +233,15 @@ void TFormTelvarn::sparabild1Click() {
     if (path.isEmpty()) {
         return;
     }
+    // File names are bytes: the dialog's name goes to the file system in the
+    // system's own 8-bit form, byte for byte.
+    const std::string nativePath = QFile::encodeName(path).toStdString();
     try {
-        SavePicture(surface_.Picture(), path.toStdString());
+        SavePicture(surface_.Picture(), nativePath);
+    } catch (const std::bad_alloc&) {
+        report(QMessageBox::Critical,
+               QStringLiteral("Not enough memory to save the picture to %1.")
+                   .arg(QString::fromStdString(QuoteForMessage(nativePath))));
     } catch (const std::exception& e) {
         report(QMessageBox::Critical, QString::fromUtf8(e.what()));
     } catch (...) {

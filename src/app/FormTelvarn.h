@@ -14,6 +14,7 @@ class QMenuBar;
 namespace galleri {
 
 struct Command;
+class EscapeFilter;
 class PictureView;
 
 // The application title, shown as the window's caption.
@@ -71,6 +72,7 @@ class TFormTelvarn : public QMainWindow {
     PictureView* img = nullptr;
     QMenuBar* MainMenu1 = nullptr;
     QFileDialog* SavePictureDialog1 = nullptr;
+    EscapeFilter* escapeFilter_ = nullptr;
     bool drawing_ = false;
     bool closePending_ = false;
 };

@@ -1,8 +1,10 @@
 #include <QApplication>
-#include <QCommandLineParser>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "app/FormTelvarn.h"
+#include "commands/Options.h"
 #include "escape/EscapeScan.h"
 #include "escape/FastEngine.h"
 
@@ -14,43 +16,45 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    using namespace galleri;
+    // Our options first, with the table galleri-render uses too; --help and
+    // --version need no display, so they come before Qt starts.
+    const OptionsResult parsed =
+        ParseOptions(Program::Window, std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.Ok()) {
+        std::fprintf(stderr, "%s\n", parsed.error.c_str());
+        return parsed.status;
+    }
+    const Options& options = parsed.options;
+    if (options.action == Action::Help) {
+        return WriteToStdout(Program::Window, HelpText(Program::Window));
+    }
+    if (options.action == Action::Version) {
+        return WriteToStdout(Program::Window, VersionText(Program::Window));
+    }
+
+    // Qt gets a list of its own: the program name and Qt's options.
+    std::vector<std::string> qtStrings = {argv[0]};
+    qtStrings.insert(qtStrings.end(), options.qtArguments.begin(), options.qtArguments.end());
+    std::vector<char*> qtArgv;
+    for (std::string& s : qtStrings) {
+        qtArgv.push_back(s.data());
+    }
+    qtArgv.push_back(nullptr);
+    int qtArgc = static_cast<int>(qtStrings.size());
+
+    QApplication app(qtArgc, qtArgv.data());
     QApplication::setApplicationName(QStringLiteral("galleri"));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(galleri::kApplicationTitle));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
     // Ties the running program to its desktop entry, named after the id.
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(galleri::kApplicationId));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kApplicationId));
 
-    // The same engine choice as galleri-render, so the two engines can be
-    // compared in the window too.
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    const QCommandLineOption engineOption(
-        QStringLiteral("engine"), QStringLiteral("Escape-time engine: fast (default) or scalar."),
-        QStringLiteral("fast|scalar"), QStringLiteral("fast"));
-    const QCommandLineOption threadsOption(
-        QStringLiteral("threads"),
-        QStringLiteral("Threads of the fast engine (default: all cores)."), QStringLiteral("N"));
-    parser.addOption(engineOption);
-    parser.addOption(threadsOption);
-    parser.process(app);
-    const QString engine = parser.value(engineOption);
-    if (engine != QStringLiteral("fast") && engine != QStringLiteral("scalar")) {
-        std::fprintf(stderr, "galleri: --engine takes fast or scalar\n");
-        return 2;
+    if (options.threads > 0) {
+        DefaultFastEngine().SetThreads(options.threads);
     }
-    if (parser.isSet(threadsOption)) {
-        bool ok = false;
-        const int threads = parser.value(threadsOption).toInt(&ok);
-        if (!ok || threads < 1 || threads > 256) {
-            std::fprintf(stderr, "galleri: --threads takes a whole number from 1 to 256\n");
-            return 2;
-        }
-        galleri::DefaultFastEngine().SetThreads(threads);
-    }
-
-    galleri::ScalarEngine scalar;
-    galleri::TFormTelvarn form;
-    if (engine == QStringLiteral("scalar")) {
+    ScalarEngine scalar;
+    TFormTelvarn form;
+    if (options.scalarEngine) {
         form.DrawingSurface().SetEngine(&scalar);
     }
     form.show();

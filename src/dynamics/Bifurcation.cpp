@@ -54,6 +54,9 @@ void DrawBifurcation(Surface& surface, int index) {
         } while (!(j > kIterations - 1 || escaped));
         col = ToU16(int32_t{col} + 1);
     } while (!(col > surface.ImgWidth() - 1 || escaped || surface.AbortRequested));
+    if (!(col > surface.ImgWidth() - 1 || escaped)) {
+        surface.NoteStoppedEarly();
+    }
     surface.EndRender();
 }
 

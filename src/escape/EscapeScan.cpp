@@ -139,6 +139,9 @@ void EscapeScan(Surface& surface, const ScanSettings& settings, const EscapePara
         }
         surface.Host().ScanProgress(i, grid.columns);
         if (stop) {
+            if (i <= width) {
+                surface.NoteStoppedEarly();
+            }
             break;
         }
     }

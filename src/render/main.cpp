@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QtGlobal>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -13,8 +14,10 @@
 #include "commands/Commands.h"
 #include "escape/EscapeScan.h"
 #include "escape/FastEngine.h"
+#include "escape/SizeLimits.h"
 #include "render/Arguments.h"
 #include "render/FigureList.h"
+#include "render/MemoryCheck.h"
 #include "render/Progress.h"
 #include "surface/Errors.h"
 #include "surface/HeadlessPlatform.h"
@@ -34,15 +37,56 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
     std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
-int Render(const RenderRequest& request, int argc, char** argv) {
-    // Text needs a QGuiApplication; the offscreen platform needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    qInstallMessageHandler(QuietMessages);
-    QGuiApplication app(argc, argv);
+std::string Megabytes(uint64_t bytes) {
+    return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB";
+}
 
+// Refuses, before anything big is allocated, a picture the figure cannot
+// draw, the file format cannot hold or the memory cannot take. Returns the
+// exit status, kExitDone when the drawing may start.
+int CheckBeforeDrawing(const RenderRequest& request, const std::string& what) {
+    try {
+        CheckFigureSize(request.figure->item, request.width, request.height);
+    } catch (const DrawingError& e) {
+        std::fprintf(stderr, "galleri-render: drawing %s raised %s; nothing written\n",
+                     what.c_str(), e.what());
+        return kExitDrawingError;
+    }
+    const std::string limit =
+        FormatLimit(FormatForName(request.output), request.width, request.height);
+    if (!limit.empty()) {
+        std::fprintf(stderr, "galleri-render: %s\n", SaveError(request.output, limit).what());
+        return kExitWriteFailed;
+    }
+    const uint64_t needed = MemoryNeeded(request.width, request.height);
+    if (const std::optional<uint64_t> left = MemoryLeft(); left && needed > *left) {
+        std::fprintf(stderr,
+                     "galleri-render: not enough memory to draw %s: it needs about %s, %s are "
+                     "free; nothing written\n",
+                     what.c_str(), Megabytes(needed).c_str(), Megabytes(*left).c_str());
+        return kExitNoMemory;
+    }
+    return kExitDone;
+}
+
+int Render(const RenderRequest& request, char* program) {
     const Command& figure = *request.figure;
+    const std::string what = std::string(figure.caption) + " at " + std::to_string(request.width) +
+                             "x" + std::to_string(request.height);
+    if (const int status = CheckBeforeDrawing(request, what); status != kExitDone) {
+        return status;
+    }
+
+    // Qt sees only the program name, never our arguments ("-o -platform" is a
+    // file name), and always the offscreen platform: text needs a
+    // QGuiApplication, the renderer needs no display, whatever
+    // QT_QPA_PLATFORM says.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietMessages);
+    int qtArgc = 1;
+    char* qtArgv[] = {program, nullptr};
+    QGuiApplication app(qtArgc, qtArgv);
+
     HeadlessPlatform platform(request.width, request.height);
     platform.textOut = RasterText;
     ProgressMeter progress(stderr, isatty(STDERR_FILENO) != 0);
@@ -56,8 +100,6 @@ int Render(const RenderRequest& request, int argc, char** argv) {
         DefaultFastEngine().SetThreads(request.threads);
     }
 
-    const std::string what = std::string(figure.caption) + " at " + std::to_string(request.width) +
-                             "x" + std::to_string(request.height);
     try {
         RunFigure(surface, figure);
     } catch (const DrawingError& e) {
@@ -69,7 +111,7 @@ int Render(const RenderRequest& request, int argc, char** argv) {
         progress.Finish();
         std::fprintf(stderr, "galleri-render: not enough memory to draw %s; nothing written\n",
                      what.c_str());
-        return kExitUsage;
+        return kExitNoMemory;
     } catch (const std::exception& e) {
         // Not expected from any figure; still a drawing that failed, and no
         // file is written.
@@ -86,9 +128,10 @@ int Render(const RenderRequest& request, int argc, char** argv) {
         std::fprintf(stderr, "galleri-render: %s\n", e.what());
         return kExitWriteFailed;
     } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "galleri-render: Could not save %s: not enough memory\n",
-                     request.output.c_str());
-        return kExitWriteFailed;
+        std::fprintf(stderr,
+                     "galleri-render: not enough memory to save %s to %s; nothing written\n",
+                     what.c_str(), QuoteForMessage(request.output).c_str());
+        return kExitNoMemory;
     }
     return kExitDone;
 }
@@ -104,6 +147,9 @@ extern "C" const char* __lsan_default_suppressions() {
 
 int main(int argc, char** argv) {
     using namespace galleri;
+    // Under a file-size limit a write fails with EFBIG ("File too large"),
+    // told like any failed write, instead of the signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     const ParseResult parsed = ParseArguments(argc, argv);
     if (!parsed.Ok()) {
         std::fprintf(stderr, "%s\n", parsed.error.c_str());
@@ -111,13 +157,21 @@ int main(int argc, char** argv) {
     }
     switch (parsed.request.action) {
         case Action::Help:
-            std::fputs(HelpText().c_str(), stdout);
-            return kExitDone;
+            return WriteToStdout(Program::Render, HelpText());
+        case Action::Version:
+            return WriteToStdout(Program::Render, VersionText(Program::Render));
         case Action::List:
-            std::fputs(FigureList().c_str(), stdout);
-            return kExitDone;
+            return WriteToStdout(Program::Render, FigureList());
         case Action::Render:
             break;
     }
-    return Render(parsed.request, argc, argv);
+    try {
+        return Render(parsed.request, argv[0]);
+    } catch (const std::bad_alloc&) {
+        // Outside the drawing and the saving, which tell it themselves.
+        std::fprintf(stderr,
+                     "galleri-render: not enough memory to draw %s at %dx%d; nothing written\n",
+                     parsed.request.figure->caption, parsed.request.width, parsed.request.height);
+        return kExitNoMemory;
+    }
 }

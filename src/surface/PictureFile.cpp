@@ -1,21 +1,18 @@
 #include "surface/PictureFile.h"
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QFile>
 #include <QImage>
-#include <QImageWriter>
-#include <QSaveFile>
-#include <QString>
-#include <filesystem>
-#include <system_error>
-#include <vector>
 
+#include "surface/BmpEncoder.h"
 #include "surface/JpegEncoder.h"
+#include "surface/OutputFile.h"
+#include "surface/PngEncoder.h"
 
 namespace galleri {
 
 namespace {
+
+// libjpeg's own limit, in libjpeg's words.
+constexpr int kMaxJpegSide = 65500;
 
 // The extension of the file name: from the last dot after the last path
 // separator, dot included; empty when there is none.
@@ -38,98 +35,11 @@ std::string UpperAscii(std::string s) {
     return s;
 }
 
-// The picture in Qt's layout (0xffRRGGBB); colour values keep red in their
-// lowest byte, and their top byte does not go into files.
-QImage ToQImage(const Bitmap& picture) {
-    QImage image(picture.Width(), picture.Height(), QImage::Format_RGB32);
-    if (image.isNull()) {
-        return image;
-    }
-    for (int y = 0; y < picture.Height(); ++y) {
-        const uint32_t* src = picture.Row(y);
-        auto* dst = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < picture.Width(); ++x) {
-            const uint32_t v = src[x];
-            dst[x] = qRgb(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF),
-                          static_cast<int>((v >> 16) & 0xFF));
-        }
-    }
-    return image;
-}
-
-QByteArray EncodeWithQt(const Bitmap& picture, const char* format, const std::string& path) {
-    const QImage image = ToQImage(picture);
-    if (image.isNull()) {
-        throw SaveError(path, "the picture is too large to encode");
-    }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    if (!writer.write(image)) {
-        throw SaveError(path, writer.errorString().toStdString());
-    }
-    return bytes;
-}
-
-QByteArray Encode(const Bitmap& picture, const std::string& path) {
-    switch (FormatForName(path)) {
-        case PictureFormat::Jpeg: {
-            std::vector<unsigned char> bytes;
-            std::string reason;
-            if (!EncodeJpeg(picture, bytes, reason)) {
-                throw SaveError(path, reason);
-            }
-            return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                              static_cast<qsizetype>(bytes.size()));
-        }
-        case PictureFormat::Png:
-            return EncodeWithQt(picture, "png", path);
-        case PictureFormat::Bmp:
-            return EncodeWithQt(picture, "bmp", path);
-    }
-    throw SaveError(path, "unknown picture format");
-}
-
-// A device or pipe (such as /dev/full or /dev/stdout) cannot be replaced by
-// renaming a file over it: that would put a plain file in its place. Such
-// targets are written directly; they have no contents to lose.
-bool IsSpecialFile(const std::string& path) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);  // follows links
-    return !ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
-           !std::filesystem::is_directory(status);
-}
-
-void WriteDirectly(const QByteArray& bytes, const std::string& path) {
-    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        throw SaveError(path, file.errorString().toStdString());
-    }
-    if (file.write(bytes) != bytes.size()) {
-        throw SaveError(path, file.errorString().toStdString());
-    }
-}
-
-// Writes to a temporary file beside the target and renames it over the
-// target only when every byte reached the disk.
-void WriteAtomically(const QByteArray& bytes, const std::string& path) {
-    if (IsSpecialFile(path)) {
-        WriteDirectly(bytes, path);
-        return;
-    }
-    QSaveFile file(QFile::decodeName(QByteArray::fromStdString(path)));
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw SaveError(path, file.errorString().toStdString());
-    }
-    if (file.write(bytes) != bytes.size()) {
-        const std::string reason = file.errorString().toStdString();
-        file.cancelWriting();
-        throw SaveError(path, reason);
-    }
-    if (!file.commit()) {
-        throw SaveError(path, file.errorString().toStdString());
-    }
+// The resolution the toolkit gives a new picture (it follows the screen in
+// the window), so that files keep recording what they always recorded.
+Resolution ToolkitResolution() {
+    const QImage probe(1, 1, QImage::Format_RGB32);
+    return {probe.dotsPerMeterX(), probe.dotsPerMeterY()};
 }
 
 }  // namespace
@@ -145,11 +55,51 @@ PictureFormat FormatForName(const std::string& path) {
     return PictureFormat::Bmp;
 }
 
-void SavePicture(const Bitmap& picture, const std::string& path) {
+std::string FormatLimit(PictureFormat format, int width, int height) {
+    switch (format) {
+        case PictureFormat::Jpeg:
+            if (width > kMaxJpegSide || height > kMaxJpegSide) {
+                return "Maximum supported image dimension is " + std::to_string(kMaxJpegSide) +
+                       " pixels";
+            }
+            break;
+        case PictureFormat::Bmp:
+            if (!BmpFits(width, height)) {
+                return "a bitmap (BMP) file holds at most 2 GB; save a picture this large as .png";
+            }
+            break;
+        case PictureFormat::Png:
+            break;
+    }
+    return {};
+}
+
+void SavePicture(const Bitmap& picture, const std::string& path, std::string_view text) {
     if (picture.Empty()) {
         throw SaveError(path, "the picture is empty");
     }
-    WriteAtomically(Encode(picture, path), path);
+    const PictureFormat format = FormatForName(path);
+    if (const std::string limit = FormatLimit(format, picture.Width(), picture.Height());
+        !limit.empty()) {
+        throw SaveError(path, limit);
+    }
+    OutputFile file(path);
+    try {
+        switch (format) {
+            case PictureFormat::Jpeg:
+                EncodeJpeg(picture, file, text);
+                break;
+            case PictureFormat::Png:
+                EncodePng(picture, file, ToolkitResolution(), text);
+                break;
+            case PictureFormat::Bmp:
+                EncodeBmp(picture, file, ToolkitResolution());
+                break;
+        }
+    } catch (const EncodeError& e) {
+        throw SaveError(path, e.what());
+    }
+    file.Commit();
 }
 
 }  // namespace galleri

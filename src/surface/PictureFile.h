@@ -1,27 +1,12 @@
 #pragma once
 
-#include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "surface/Bitmap.h"
+#include "surface/SaveError.h"
 
 namespace galleri {
-
-// A picture that could not be written; the message names the path and the
-// reason.
-class SaveError : public std::runtime_error {
-  public:
-    SaveError(const std::string& path, const std::string& reason)
-        : std::runtime_error("Could not save " + path + ": " + reason),
-          path_(path),
-          reason_(reason) {}
-    const std::string& Path() const { return path_; }
-    const std::string& Reason() const { return reason_; }
-
-  private:
-    std::string path_;
-    std::string reason_;
-};
 
 enum class PictureFormat { Jpeg, Png, Bmp };
 
@@ -30,9 +15,18 @@ enum class PictureFormat { Jpeg, Png, Bmp };
 // the file name counts, not dots in folder names.
 PictureFormat FormatForName(const std::string& path);
 
-// Writes the picture to path in the format its name asks for. The write is
-// atomic: a temporary file in the target's folder is renamed over the target,
-// so a failed save never harms an existing file. Throws SaveError.
-void SavePicture(const Bitmap& picture, const std::string& path);
+// Why a file of this format cannot hold a picture of this size (a JPEG side
+// over 65500 pixels, a bitmap file over 2 GB); empty when it can. Lets a
+// caller refuse before drawing what could never be saved.
+std::string FormatLimit(PictureFormat format, int width, int height);
+
+// Writes the picture to path (used byte for byte) in the format its name
+// asks for, straight from the picture's colours without a second copy of it.
+// A non-empty text is saved with the picture: in a PNG a text chunk with the
+// keyword "Galleri", in a JPEG a comment; a bitmap file has no place for it.
+// The write is atomic: a temporary file in the target's folder is renamed
+// over the target, so a failed save never harms an existing file. Throws
+// SaveError; std::bad_alloc passes through.
+void SavePicture(const Bitmap& picture, const std::string& path, std::string_view text = {});
 
 }  // namespace galleri

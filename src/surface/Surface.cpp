@@ -25,6 +25,7 @@ void Surface::BeginRender() {
     platform_->SetFormEnabled(false);
     runOpen_ = true;
     AbortRequested = false;
+    stoppedEarly_ = false;
     picture_.Resize(ImgWidth(), ImgHeight());
 }
 

@@ -52,6 +52,11 @@ class Surface {
     void Plot(int32_t x, int32_t y, uint32_t colour);
 
     void RequestAbort() { AbortRequested = true; }
+    // The figures that test AbortRequested note here that they left their
+    // drawing early because of it; BeginRender clears the note. A figure
+    // that never looks at the request is done, however often it was made.
+    void NoteStoppedEarly() { stoppedEarly_ = true; }
+    bool StoppedEarly() const { return stoppedEarly_; }
     void BeginRender();
     void EndRender();
     void ClearAndBegin();
@@ -108,6 +113,7 @@ class Surface {
     Bitmap picture_;
     EscapeEngine* engine_ = nullptr;
     bool runOpen_ = false;
+    bool stoppedEarly_ = false;
 };
 
 }  // namespace galleri

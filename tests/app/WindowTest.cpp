@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "app/EscapeFilter.h"
@@ -131,6 +132,7 @@ class WindowTest : public QObject {
     void rangeErrorReportedAndWindowUsable();
     void resizeGivesNewWhitePicture();
     void closeDuringRunStopsThenCloses();
+    void outOfMemoryReportedAndWindowUsable();
 
     void copyKeyPutsPictureOnClipboard();
     void saveKeyRunsSparaBild();
@@ -147,6 +149,7 @@ class WindowTest : public QObject {
     void saveOntoFullDeviceReportsNoSpace();
     void saveIntoUnwritableFolderKeepsExistingFile();
     void saveBelowAPlainFileReportsNotAFolder();
+    void saveNamesAreBytesAndMessagesOneLine();
 
   private:
     // Draws a small m_1, then saves to `path` from the menu; the one message
@@ -591,6 +594,28 @@ void WindowTest::saveAndCopyKeysWaitForRunEnd() {
     QVERIFY(form->isVisible());
 }
 
+void WindowTest::outOfMemoryReportedAndWindowUsable() {
+    SetClientSize(300, 200);
+    const Command hungry{nullptr,
+                         "m_1",
+                         "m11",
+                         CommandKind::Figure,
+                         [](Surface& s, int) {
+                             s.ClearAndBegin();
+                             throw std::bad_alloc();
+                         },
+                         0};
+    form->RunCommand(hungry);
+    QCOMPARE(static_cast<int>(messages.size()), 1);
+    QCOMPARE(messages[0].icon, QMessageBox::Critical);
+    QCOMPARE(messages[0].text, QStringLiteral("Not enough memory to draw m_1 at 300 x 200."));
+    QVERIFY(form->isEnabled());
+    QVERIFY(!HourglassShown());
+    messages.clear();
+    Run("m11");
+    QVERIFY(messages.empty());
+}
+
 void WindowTest::saveDialogAsDesigned() {
     QFileDialog* d = form->SaveDialog();
     QVERIFY(d->testOption(QFileDialog::DontUseNativeDialog));
@@ -764,6 +789,27 @@ void WindowTest::saveBelowAPlainFileReportsNotAFolder() {
     }
     ExpectSaveFails(plain + QStringLiteral("/bild.jpg"), QStringLiteral("Not a directory"));
     QCOMPARE(ReadAll(plain), QByteArray("a file, not a folder"));
+}
+
+// The dialog's name reaches the file system as the system's bytes, and a
+// name with a control character still gives a one-line message.
+void WindowTest::saveNamesAreBytesAndMessagesOneLine() {
+    SetClientSize(200, 120);
+    Run("m11");
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("tr\u00e4d.png"));
+    form->chooseSaveFile = [&] { return name; };
+    Action("sparabild1")->trigger();
+    QVERIFY(messages.empty());
+    QVERIFY(QFile::exists(dir.path() + QStringLiteral("/tr\u00e4d.png")));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("tr\u00e4d.png")});
+
+    form->chooseSaveFile = [&] { return dir.filePath(QStringLiteral("no\nsuch/bild.png")); };
+    Action("sparabild1")->trigger();
+    QCOMPARE(static_cast<int>(messages.size()), 1);
+    QVERIFY2(messages[0].text.contains(QStringLiteral("no\\nsuch/bild.png'")),
+             qPrintable(messages[0].text));
+    QVERIFY(!messages[0].text.contains(QLatin1Char('\n')));
 }
 
 }  // namespace galleri

@@ -53,8 +53,9 @@ TEST(ParseArguments, SizeAndOutputInEveryForm) {
         {{"-s", "10X20", "m21"}, 10, 20, "m21.png"},
         {{"m21", "-s", "1x1"}, 1, 1, "m21.png"},
         {{"-s", "0010x05", "m21"}, 10, 5, "m21.png"},
-        {{"-s", "65537x1", "m21"}, 65537, 1, "m21.png"},
-        {{"-s", "134217728x1", "m21"}, 134217728, 1, "m21.png"},
+        {{"-s", "65535x1", "m21"}, 65535, 1, "m21.png"},
+        {{"-s", "1x65535", "m21"}, 1, 65535, "m21.png"},
+        {{"-s", "65535x65535", "m21"}, 65535, 65535, "m21.png"},
         {{"-s", "11585x11585", "m21"}, 11585, 11585, "m21.png"},
         {{"-o", "a.jpg", "m21"}, 483, 609, "a.jpg"},
         {{"--output=dir/b.bmp", "m21"}, 483, 609, "dir/b.bmp"},
@@ -91,6 +92,10 @@ TEST(ParseArguments, MalformedSizes) {
                              "3x-4",
                              "10",
                              "99999999x2",
+                             "65536x1",
+                             "65537x1",
+                             "1x65536",
+                             "134217728x1",
                              "axb",
                              "x",
                              "5x",
@@ -190,11 +195,11 @@ TEST(ParseArguments, EngineAndThreads) {
 
 TEST(HelpText, NamesEveryOptionAndTheExitStatuses) {
     const std::string help = HelpText();
-    for (const char* word :
-         {"--size", "--output", "--threads", "--engine", "--list", "--help", "483x609", "FIGURE"}) {
+    for (const char* word : {"--size", "--output", "--threads", "--engine", "--list", "--help",
+                             "--version", "483x609", "FIGURE", "1 to 1024"}) {
         EXPECT_NE(help.find(word), std::string::npos) << word;
     }
-    for (const char* status : {"  0  ", "  1  ", "  2  ", "  3  "}) {
+    for (const char* status : {"  0  ", "  1  ", "  2  ", "  3  ", "  4  "}) {
         EXPECT_NE(help.find(status), std::string::npos) << status;
     }
 }
@@ -237,10 +242,107 @@ TEST(ParseArguments, RandomCommandLines) {
             ASSERT_EQ(r.request.figure->kind, CommandKind::Figure);
             ASSERT_GE(r.request.width, 1);
             ASSERT_GE(r.request.height, 1);
-            ASSERT_LE(int64_t{r.request.width} * r.request.height, kMaxPixels);
+            ASSERT_LE(r.request.width, kMaxSide);
+            ASSERT_LE(r.request.height, kMaxSide);
             ASSERT_FALSE(r.request.output.empty());
         }
     }
+}
+
+// The message of a usage error without the program's name and hint.
+std::string Problem(const OptionsResult& r, Program program) {
+    const std::string prefix = std::string(ProgramName(program)) + ": ";
+    EXPECT_EQ(r.error.rfind(prefix, 0), 0u) << r.error;
+    return r.error.substr(prefix.size(), r.error.find("; see ") - prefix.size());
+}
+
+// The window and galleri-render read the options they share from one table:
+// the same values, ranges, statuses and words.
+TEST(ParseOptions, WindowAndRenderShareOneTable) {
+    struct Case {
+        Args args;
+        std::string problem;  // empty: accepted
+        int threads = 0;
+        bool scalar = false;
+    };
+    const std::vector<Case> cases = {
+        {{"--threads", "1024"}, "", 1024},
+        {{"-t", "1", "-e", "scalar"}, "", 1, true},
+        {{"--engine=fast", "--threads=7"}, "", 7},
+        {{"--threads", "0"}, "bad thread count '0': expected a whole number from 1 to 1024"},
+        {{"-t", "1025"}, "bad thread count '1025': expected a whole number from 1 to 1024"},
+        {{"--threads", "-2"}, "bad thread count '-2': expected a whole number from 1 to 1024"},
+        {{"--engine", "turbo"}, "unknown engine 'turbo': expected fast or scalar"},
+        {{"--threads"}, "option --threads needs a value (N)"},
+        {{"--help=1"}, "option --help takes no value"},
+        {{"--frob"}, "unknown option '--frob'"},
+        {{"-x"}, "unknown option '-x'"},
+    };
+    for (const Case& c : cases) {
+        for (const Program program : {Program::Window, Program::Render}) {
+            SCOPED_TRACE(std::string(ProgramName(program)) + " " + c.args[0]);
+            const OptionsResult r = ParseOptions(program, c.args);
+            if (c.problem.empty()) {
+                ASSERT_TRUE(r.Ok()) << r.error;
+                EXPECT_EQ(r.options.threads, c.threads);
+                EXPECT_EQ(r.options.scalarEngine, c.scalar);
+                continue;
+            }
+            EXPECT_EQ(r.status, kExitUsage);
+            EXPECT_EQ(Problem(r, program), c.problem);
+        }
+    }
+    for (const Program program : {Program::Window, Program::Render}) {
+        EXPECT_EQ(ParseOptions(program, Args{"--version", "--frob"}).options.action,
+                  Action::Version);
+        EXPECT_EQ(ParseOptions(program, Args{"-h"}).options.action, Action::Help);
+    }
+}
+
+// The window hands Qt's own options, with their values, to Qt and keeps its
+// own; galleri-render takes none of Qt's.
+TEST(ParseOptions, WindowHandsQtItsOwnOptions) {
+    struct Case {
+        Args args;
+        Args qt;
+        int threads = 0;
+    };
+    const std::vector<Case> cases = {
+        {{"-platform", "offscreen", "--threads", "2"}, {"-platform", "offscreen"}, 2},
+        {{"-style=fusion", "-reverse", "-t", "3"}, {"-style=fusion", "-reverse"}, 3},
+        {{"--platform", "xcb", "-display", ":1", "-geometry", "100x100+0+0"},
+         {"--platform", "xcb", "-display", ":1", "-geometry", "100x100+0+0"}},
+        {{"-qwindowgeometry", "-1+1", "-qwindowtitle", "t", "-qmljsdebugger=port:1"},
+         {"-qwindowgeometry", "-1+1", "-qwindowtitle", "t", "-qmljsdebugger=port:1"}},
+        {{"-stylesheet", "a.qss", "-platformtheme", "gtk3", "-session", "s", "-widgetcount"},
+         {"-stylesheet", "a.qss", "-platformtheme", "gtk3", "-session", "s", "-widgetcount"}},
+        {{"-plugin", "evdevmouse", "-platformpluginpath", "/p", "-qwindowicon", "i.png"},
+         {"-plugin", "evdevmouse", "-platformpluginpath", "/p", "-qwindowicon", "i.png"}},
+    };
+    for (const Case& c : cases) {
+        const OptionsResult r = ParseOptions(Program::Window, c.args);
+        ASSERT_TRUE(r.Ok()) << r.error;
+        EXPECT_EQ(r.options.qtArguments, c.qt);
+        EXPECT_EQ(r.options.threads, c.threads);
+    }
+    const std::vector<std::pair<Args, std::string>> refused = {
+        {{"-platform"}, "option '-platform' needs a value"},
+        {{"-plat", "x"}, "unknown option '-plat'"},
+        {{"--size", "5x5"}, "unknown option '--size'"},
+        {{"--list"}, "unknown option '--list'"},
+        {{"m11"}, "unexpected argument 'm11'"},
+        {{"--", "-reverse"}, "unexpected argument '-reverse'"},
+    };
+    for (const auto& [args, problem] : refused) {
+        const OptionsResult r = ParseOptions(Program::Window, args);
+        EXPECT_EQ(r.status, kExitUsage);
+        EXPECT_EQ(Problem(r, Program::Window), problem);
+    }
+    ExpectUsageError({"-platform", "offscreen", "m11"}, "unknown option '-platform'");
+    // A value may start with '-', as a negative number or a name would.
+    const ParseResult named = ParseArguments(Args{"-o", "-platform", "m11"});
+    ASSERT_TRUE(named.Ok()) << named.error;
+    EXPECT_EQ(named.request.output, "-platform");
 }
 
 }  // namespace

@@ -1,17 +1,22 @@
-// Runs the real galleri-render and checks its exit statuses, messages and
-// files.
+// Runs the real galleri-render (and galleri for its options) and checks
+// their exit statuses, messages and files.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QImage>
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands/Commands.h"
@@ -34,7 +39,67 @@ struct Outcome {
     int status = -1;
     std::string out;
     std::string err;
+    long peakKilobytes = 0;  // the child's own peak resident memory
 };
+
+// How to start a program: galleri-render unless From says otherwise.
+struct Launch {
+    explicit Launch(std::vector<std::string> arguments) : args(std::move(arguments)) {}
+    Launch& From(const char* path) {
+        program = path;
+        return *this;
+    }
+    // NAME=VALUE to set, NAME alone to unset.
+    Launch& Env(std::vector<std::string> changes) {
+        env = std::move(changes);
+        return *this;
+    }
+    Launch& StdoutTo(std::string path) {
+        stdoutPath = std::move(path);
+        return *this;
+    }
+    Launch& Limit(int resource, rlim_t value) {
+        limits.emplace_back(resource, value);
+        return *this;
+    }
+
+    std::vector<std::string> args;
+    std::string program = GALLERI_RENDER_BINARY;
+    std::vector<std::string> env;
+    std::string stdoutPath;  // empty: caught for the test
+    std::vector<std::pair<int, rlim_t>> limits;
+};
+
+// The process environment with the launch's changes.
+std::vector<std::string> Environment(const std::vector<std::string>& changes) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('='));
+        bool changed = false;
+        for (const std::string& c : changes) {
+            changed = changed || c.substr(0, c.find('=')) == name;
+        }
+        if (!changed) {
+            env.push_back(entry);
+        }
+    }
+    for (const std::string& c : changes) {
+        if (c.find('=') != std::string::npos) {
+            env.push_back(c);
+        }
+    }
+    return env;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+    std::vector<char*> p;
+    for (std::string& s : strings) {
+        p.push_back(s.data());
+    }
+    p.push_back(nullptr);
+    return p;
+}
 
 class RenderCli : public ::testing::Test {
   protected:
@@ -46,43 +111,58 @@ class RenderCli : public ::testing::Test {
 
     fs::path File(const std::string& name) const { return dir_ / name; }
 
-    // Runs the program in the test's folder with stdout and stderr caught.
-    Outcome Render(const std::vector<std::string>& args) {
-        std::vector<char*> argv;
-        std::string program = GALLERI_RENDER_BINARY;
-        argv.push_back(program.data());
-        std::vector<std::string> copies = args;
-        for (std::string& a : copies) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        const std::string out = File(".out").string(), err = File(".err").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_addchdir_np(&actions, dir_.c_str());
-        pid_t pid = 0;
+    // Runs the program in the test's folder with stderr caught, and stdout
+    // too unless it goes elsewhere. Signals keep their default actions, as
+    // from a shell.
+    Outcome Run(const Launch& launch) {
+        std::vector<std::string> argStrings = {launch.program};
+        argStrings.insert(argStrings.end(), launch.args.begin(), launch.args.end());
+        std::vector<std::string> envStrings = Environment(launch.env);
+        const std::vector<char*> argv = Pointers(argStrings);
+        const std::vector<char*> envp = Pointers(envStrings);
+        const std::string out =
+            launch.stdoutPath.empty() ? File(".out").string() : launch.stdoutPath;
+        const std::string err = File(".err").string();
+        const std::string dir = dir_.string();
+
         Outcome run;
-        const int spawned =
-            posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        EXPECT_EQ(spawned, 0) << program;
-        if (spawned != 0) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            // Only async-signal-safe calls between fork and exec.
+            const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0 || chdir(dir.c_str()) != 0) {
+                _exit(126);
+            }
+            struct sigaction byDefault {};
+            byDefault.sa_handler = SIG_DFL;
+            sigaction(SIGXFSZ, &byDefault, nullptr);
+            for (const auto& [resource, value] : launch.limits) {
+                const rlimit limit{value, value};
+                setrlimit(resource, &limit);
+            }
+            execve(argv[0], argv.data(), envp.data());
+            _exit(127);
+        }
+        EXPECT_GT(pid, 0);
+        if (pid <= 0) {
             return run;
         }
         int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status)) << "the program crashed";
+        rusage usage{};
+        wait4(pid, &status, 0, &usage);
+        EXPECT_TRUE(WIFEXITED(status))
+            << "the program ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = ReadAll(out);
+        run.peakKilobytes = usage.ru_maxrss;
+        run.out = launch.stdoutPath.empty() ? ReadAll(out) : "";
         run.err = ReadAll(err);
-        fs::remove(out);
+        fs::remove(File(".out"));
         fs::remove(err);
         return run;
     }
+
+    Outcome Render(const std::vector<std::string>& args) { return Run(Launch(args)); }
 
     // The files the test's folder holds.
     std::vector<std::string> Files() const {
@@ -215,10 +295,147 @@ TEST_F(RenderCli, RangeErrorIsStatusThreeAndKeepsTheOldFile) {
     EXPECT_EQ(ReadAll(File("m11.png")), "previous picture");
     EXPECT_EQ(Files(), std::vector<std::string>{"m11.png"});
 
-    // Column 65536 does not fit a 16-bit pixel coordinate.
+    // Column 65536 does not fit a 16-bit pixel coordinate: no figure can
+    // draw it, so the size itself is bad usage.
     run = Render({"--size", "65537x1", "-o", "wide.png", "m11"});
-    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.status, 2);
     EXPECT_EQ(Files(), std::vector<std::string>{"m11.png"});
+}
+
+// A picture too tall for the figure is refused before its colours are
+// allocated: a Mandelbrot view 5000 rows high would take 1.2 GB.
+TEST_F(RenderCli, TallPictureIsRefusedBeforeAllocating) {
+    const Outcome run = Render({"--size", "60000x5000", "m_1"});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err,
+              "galleri-render: drawing m_1 at 60000x5000 raised Range check error; "
+              "nothing written\n");
+    EXPECT_LT(run.peakKilobytes, 100 * 1024);
+    EXPECT_TRUE(Files().empty());
+}
+
+// Every way to fail ends with its documented status and one line on stderr,
+// and writes nothing.
+TEST_F(RenderCli, EachFailureHasItsStatusAndOneLine) {
+    fs::create_directory(File("lat\xE9"));
+    struct Case {
+        Launch launch;
+        int status;
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {Launch({"-s", "65536x10", "m11"}), 2, "bad size '65536x10'"},
+        {Launch({"-o", "x.png", "-platform", "m11"}), 2, "unknown option '-platform'"},
+        {Launch({"-o", "no\nsuch/dir.png", "m11"}), 1,
+         "Could not save 'no\\nsuch/dir.png': No such file or directory"},
+        {Launch({"-o", "/dev/full", "-s", "20x20", "m11"}), 1,
+         "Could not save '/dev/full': No space left on device"},
+        {Launch({"-o", "big.bmp", "m11"}).Limit(RLIMIT_FSIZE, 10000), 1,
+         "Could not save 'big.bmp': File too large"},
+        {Launch({"-o", "wide.jpg", "-s", "65501x1", "j11"}), 1,
+         "Could not save 'wide.jpg': Maximum supported image dimension is 65500 pixels"},
+        {Launch({"-s", "1x4097", "mandelphoenix"}), 3,
+         "drawing mandelphoenix at 1x4097 raised Range check error"},
+        {Launch({"--list"}).StdoutTo("/dev/full"), 1,
+         "galleri-render: could not write to standard output: No space left on device"},
+        {Launch({"--help"}).StdoutTo("/dev/full"), 1, "No space left on device"},
+        {Launch({"--help"}).From(GALLERI_WINDOW_BINARY).StdoutTo("/dev/full"), 1,
+         "galleri: could not write to standard output: No space left on device"},
+        {Launch({"--threads", "1025"}).From(GALLERI_WINDOW_BINARY), 2,
+         "galleri: bad thread count '1025': expected a whole number from 1 to 1024"},
+        {Launch({"-platform"}).From(GALLERI_WINDOW_BINARY), 2, "option '-platform' needs a value"},
+        {Launch({"m11"}).From(GALLERI_WINDOW_BINARY), 2, "unexpected argument 'm11'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.says);
+        const Outcome run = Run(c.launch);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        ExpectOneLineError(run);
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        EXPECT_EQ(Files(), std::vector<std::string>{"lat\xE9"});
+    }
+}
+
+// Under an address-space limit (ulimit -v 450000) a poster that would not
+// fit is refused before drawing, with status 4 and one line, while a small
+// picture still draws: the refusal is no blanket one.
+TEST_F(RenderCli, AddressSpaceLimitRefusesOnlyWhatCannotFit) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space: no address-space "
+                    "limit leaves it room to start";
+#endif
+    const rlim_t limit = rlim_t{450000} * 1024;
+    Outcome run = Run(Launch({"-e", "scalar", "-s", "16384x8192", "s11"}).Limit(RLIMIT_AS, limit));
+    EXPECT_EQ(run.status, 4);
+    ExpectOneLineError(run);
+    EXPECT_NE(run.err.find("not enough memory to draw strange_1 at 16384x8192"), std::string::npos)
+        << run.err;
+    EXPECT_TRUE(Files().empty());
+    run = Run(Launch({"-e", "scalar", "-s", "300x200", "j11"}).Limit(RLIMIT_AS, limit));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Files(), std::vector<std::string>{"j11.png"});
+}
+
+// Qt never reads galleri-render's arguments, and it draws on the offscreen
+// platform whatever the environment asks for.
+TEST_F(RenderCli, QtNeitherReadsTheArgumentsNorNeedsADisplay) {
+    const Outcome run = Run(Launch({"-s", "20x10", "-o", "-platform", "m11"})
+                                .Env({"QT_QPA_PLATFORM=xcb", "DISPLAY", "WAYLAND_DISPLAY"}));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(ReadAll(File("-platform")).rfind("BM", 0), 0u);
+}
+
+// File names are bytes: a name that is not UTF-8 is written as given, in a
+// folder whose name is not UTF-8 either.
+TEST_F(RenderCli, FileNamesAreWrittenByteForByte) {
+    fs::create_directory(File("lat\xE9"));
+    for (const char* name : {"latin\xE4.png", "lat\xE9/latin\xE4.jpg"}) {
+        EXPECT_EQ(Render({"-s", "20x10", "-o", name, "m11"}).status, 0) << name;
+    }
+    EXPECT_EQ(Files(), (std::vector<std::string>{"latin\xE4.png", "lat\xE9"}));
+    EXPECT_TRUE(fs::exists(File("lat\xE9/latin\xE4.jpg")));
+}
+
+// Files are written from the picture row by row, yet they are the bytes
+// galleri-render wrote when it encoded a whole copy first (FNV-1a of the
+// files it made then).
+TEST_F(RenderCli, FilesAreTheBytesTheyAlwaysWere) {
+    struct Case {
+        const char* figure;
+        const char* file;
+        uint64_t checksum;
+    };
+    for (const Case& c :
+         {Case{"m_5", "a.jpg", 0x9033f3c16121ce6aull}, Case{"m_5", "a.png", 0x3fb914a87775d03eull},
+          Case{"m_5", "a.bmp", 0x4bf0f9217e5a0268ull},
+          Case{"jd_9", "b.jpg", 0x2e092588783679b3ull}}) {
+        SCOPED_TRACE(c.file);
+        ASSERT_EQ(Render({"-s", "61x47", "-o", c.file, c.figure}).status, 0);
+        uint64_t h = 0xcbf29ce484222325ull;
+        for (const char byte : ReadAll(File(c.file))) {
+            h = (h ^ static_cast<unsigned char>(byte)) * 0x100000001b3ull;
+        }
+        EXPECT_EQ(h, c.checksum);
+    }
+}
+
+// Both programs tell the project's version and their help without a
+// display, so without starting Qt.
+TEST_F(RenderCli, VersionAndHelpOfBothProgramsNeedNoDisplay) {
+    for (const char* program : {GALLERI_RENDER_BINARY, GALLERI_WINDOW_BINARY}) {
+        const std::string name = fs::path(program).filename().string();
+        const std::vector<std::string> noDisplay = {"QT_QPA_PLATFORM=xcb", "DISPLAY",
+                                                    "WAYLAND_DISPLAY"};
+        Outcome run = Run(Launch({"--version"}).From(program).Env(noDisplay));
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, name + " " GALLERI_EXPECTED_VERSION "\n");
+        EXPECT_EQ(run.err, "");
+        run = Run(Launch({"--help"}).From(program).Env(noDisplay));
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out.rfind("Usage: " + name + " ", 0), 0u) << run.out;
+        EXPECT_NE(run.out.find("--threads N"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,367 @@
+#include "commands/Options.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "surface/QuoteForMessage.h"
+
+namespace galleri {
+
+namespace {
+
+// Arguments may hold any bytes: quoted for a message, and cut when long.
+std::string Quote(std::string_view s) {
+    return QuoteForMessage(s, 60);
+}
+
+// One whole number of 1 to INT32_MAX written with digits only.
+std::optional<int> ParsePositive(std::string_view s) {
+    if (s.empty() || s.size() > 12 ||
+        !std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    int64_t v = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || end != s.data() + s.size() || v < 1 ||
+        v > std::numeric_limits<int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<int>(v);
+}
+
+// Which programs take an option.
+constexpr unsigned kWindow = 1;
+constexpr unsigned kRender = 2;
+
+unsigned Bit(Program program) {
+    return program == Program::Window ? kWindow : kRender;
+}
+
+// An option: its names, the name of its value (nullptr for a flag), its
+// line in the help text, the programs that take it, and what it does to the
+// options. apply returns an error message, empty when the value is good.
+struct Option {
+    const char* longName;
+    char shortName;
+    const char* valueName;
+    const char* help;
+    unsigned programs;
+    std::string (*apply)(Options&, std::string_view value);
+};
+
+std::string ApplySize(Options& o, std::string_view value) {
+    const SizeResult s = ParseSize(value);
+    if (!s.size) {
+        return s.error;
+    }
+    o.width = s.size->first;
+    o.height = s.size->second;
+    return {};
+}
+
+std::string ApplyOutput(Options& o, std::string_view value) {
+    if (value.empty()) {
+        return "the output file name is empty";
+    }
+    o.output = std::string(value);
+    return {};
+}
+
+std::string ApplyThreads(Options& o, std::string_view value) {
+    const std::optional<int> n = ParsePositive(value);
+    if (!n || *n > kMaxThreads) {
+        return "bad thread count " + Quote(value) + ": expected a whole number from 1 to " +
+               std::to_string(kMaxThreads);
+    }
+    o.threads = *n;
+    return {};
+}
+
+std::string ApplyEngine(Options& o, std::string_view value) {
+    if (value == "fast" || value == "scalar") {
+        o.scalarEngine = value == "scalar";
+        return {};
+    }
+    return "unknown engine " + Quote(value) + ": expected fast or scalar";
+}
+
+std::string ApplyList(Options& o, std::string_view) {
+    o.action = Action::List;
+    return {};
+}
+
+std::string ApplyHelp(Options& o, std::string_view) {
+    o.action = Action::Help;
+    return {};
+}
+
+std::string ApplyVersion(Options& o, std::string_view) {
+    o.action = Action::Version;
+    return {};
+}
+
+// Every option of both programs. A new option is one more row here and, if
+// it needs one, a field of Options.
+const std::array kOptions = {
+    Option{"size", 's', "WxH",
+           "picture size in pixels, each side 1 to 65535\n"
+           "                        (default 483x609)",
+           kRender, ApplySize},
+    Option{"output", 'o', "FILE",
+           "file to write (default ITEM.png): .jpg or .jpeg\n"
+           "                        give JPEG, .png PNG, other names BMP",
+           kRender, ApplyOutput},
+    Option{"threads", 't', "N",
+           "threads of the fast engine for escape-time figures,\n"
+           "                        1 to 1024 (default: one per core)",
+           kWindow | kRender, ApplyThreads},
+    Option{"engine", 'e', "NAME",
+           "escape-time engine: fast (default) or scalar, the\n"
+           "                        plain one-thread reference",
+           kWindow | kRender, ApplyEngine},
+    Option{"list", 'l', nullptr, "list the figures and stop", kRender, ApplyList},
+    Option{"help", 'h', nullptr, "show this help and stop", kWindow | kRender, ApplyHelp},
+    Option{"version", 'v', nullptr, "show the version and stop", kWindow | kRender, ApplyVersion},
+};
+
+const Option* FindLong(Program program, std::string_view name) {
+    for (const Option& o : kOptions) {
+        if ((o.programs & Bit(program)) != 0 && name == o.longName) {
+            return &o;
+        }
+    }
+    return nullptr;
+}
+
+const Option* FindShort(Program program, char name) {
+    for (const Option& o : kOptions) {
+        if ((o.programs & Bit(program)) != 0 && name == o.shortName) {
+            return &o;
+        }
+    }
+    return nullptr;
+}
+
+// Qt's own options (QGuiApplication's and QApplication's), which the window
+// hands on to Qt, with one or two leading dashes. Those with a separate value
+// take it as the next argument or after '='; the others may carry one after
+// '=' (-qmljsdebugger=port).
+struct QtOption {
+    const char* name;
+    bool separateValue;
+};
+constexpr std::array kQtOptions = {
+    QtOption{"platform", true},        QtOption{"platformpluginpath", true},
+    QtOption{"platformtheme", true},   QtOption{"plugin", true},
+    QtOption{"qwindowgeometry", true}, QtOption{"qwindowicon", true},
+    QtOption{"qwindowtitle", true},    QtOption{"session", true},
+    QtOption{"display", true},         QtOption{"geometry", true},
+    QtOption{"style", true},           QtOption{"stylesheet", true},
+    QtOption{"reverse", false},        QtOption{"widgetcount", false},
+    QtOption{"testability", false},    QtOption{"qmljsdebugger", false},
+    QtOption{"nograb", false},         QtOption{"dograb", false},
+};
+
+const QtOption* FindQtOption(std::string_view arg) {
+    std::string_view name = arg.substr(arg.starts_with("--") ? 2 : 1);
+    name = name.substr(0, name.find('='));
+    for (const QtOption& q : kQtOptions) {
+        if (name == q.name) {
+            return &q;
+        }
+    }
+    return nullptr;
+}
+
+std::string Hint(Program program) {
+    return program == Program::Render ? "see galleri-render --help, or --list for the figures"
+                                      : "see galleri --help";
+}
+
+}  // namespace
+
+const char* ProgramName(Program program) {
+    return program == Program::Render ? "galleri-render" : "galleri";
+}
+
+OptionsResult UsageError(Program program, const std::string& what) {
+    OptionsResult r;
+    r.error = std::string(ProgramName(program)) + ": " + what + "; " + Hint(program);
+    r.status = kExitUsage;
+    return r;
+}
+
+SizeResult ParseSize(std::string_view text) {
+    SizeResult r;
+    const size_t x = text.find_first_of("xX");
+    const auto bad = [&](const std::string& why) {
+        r.error = "bad size " + Quote(text) + ": " + why;
+        return r;
+    };
+    if (x == std::string_view::npos) {
+        return bad("expected WIDTHxHEIGHT, such as 483x609");
+    }
+    const std::optional<int> w = ParsePositive(text.substr(0, x));
+    const std::optional<int> h = ParsePositive(text.substr(x + 1));
+    if (!w || !h) {
+        return bad("width and height must be positive whole numbers, such as 483x609");
+    }
+    if (*w > kMaxSide || *h > kMaxSide) {
+        return bad("a side of more than " + std::to_string(kMaxSide) +
+                   " pixels cannot be drawn (pixel coordinates are 16-bit)");
+    }
+    r.size = std::pair{*w, *h};
+    return r;
+}
+
+OptionsResult ParseOptions(Program program, const std::vector<std::string>& args) {
+    OptionsResult result;
+    Options& options = result.options;
+    bool optionsEnded = false;
+
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (program == Program::Window) {
+                return UsageError(program, "unexpected argument " + Quote(arg));
+            }
+            if (options.figure) {
+                return UsageError(program, "more than one figure given (" + Quote(*options.figure) +
+                                               " and " + Quote(arg) + ")");
+            }
+            options.figure = std::string(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const Option* option = nullptr;
+        std::optional<std::string_view> inlineValue;
+        std::string shown;
+        if (arg.starts_with("--")) {
+            const std::string_view body = arg.substr(2);
+            const size_t eq = body.find('=');
+            option = FindLong(program, body.substr(0, eq));
+            if (eq != std::string_view::npos) {
+                inlineValue = body.substr(eq + 1);
+            }
+            shown = "--" + std::string(body.substr(0, eq));
+        } else if (arg.size() == 2) {
+            option = FindShort(program, arg[1]);
+            shown = std::string(arg);
+        }
+        if (option == nullptr && program == Program::Window) {
+            if (const QtOption* qt = FindQtOption(arg)) {
+                options.qtArguments.emplace_back(arg);
+                if (qt->separateValue && arg.find('=') == std::string_view::npos) {
+                    if (i + 1 >= args.size()) {
+                        return UsageError(program, "option " + Quote(arg) + " needs a value");
+                    }
+                    options.qtArguments.push_back(args[++i]);
+                }
+                continue;
+            }
+        }
+        if (option == nullptr) {
+            return UsageError(program, "unknown option " + Quote(arg));
+        }
+        std::string_view value;
+        if (option->valueName != nullptr) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                return UsageError(program,
+                                  "option " + shown + " needs a value (" + option->valueName + ")");
+            }
+        } else if (inlineValue) {
+            return UsageError(program, "option " + shown + " takes no value");
+        }
+        const std::string error = option->apply(options, value);
+        if (!error.empty()) {
+            return UsageError(program, error);
+        }
+        if (options.action == Action::Help || options.action == Action::Version) {
+            return result;  // always reachable, whatever follows
+        }
+    }
+    return result;
+}
+
+std::string HelpText(Program program) {
+    std::string text;
+    if (program == Program::Render) {
+        text =
+            "Usage: galleri-render [--size WxH] [--output FILE] [--threads N]\n"
+            "                      [--engine fast|scalar] FIGURE\n"
+            "       galleri-render --list | --help | --version\n"
+            "\n"
+            "Draws one figure of Galleri into a picture file, without a display.\n"
+            "FIGURE is an item name (m11, j8J81, trd1) or a caption (m_1, \"träd\").\n";
+    } else {
+        text =
+            "Usage: galleri [--threads N] [--engine fast|scalar] [Qt options]\n"
+            "       galleri --help | --version\n"
+            "\n"
+            "Shows the window of Galleri, which draws fractals and other figures.\n";
+    }
+    text += "\nOptions:\n";
+    for (const Option& o : kOptions) {
+        if ((o.programs & Bit(program)) == 0) {
+            continue;
+        }
+        std::string names = std::string("  -") + o.shortName + ", --" + o.longName;
+        if (o.valueName != nullptr) {
+            names += std::string(" ") + o.valueName;
+        }
+        names.resize(std::max<size_t>(names.size() + 2, 24), ' ');
+        text += names + o.help + "\n";
+    }
+    if (program == Program::Render) {
+        text +=
+            "\n"
+            "Exit status:\n"
+            "  0  the picture was written\n"
+            "  1  the file could not be written (nor the text of --list, --help or --version)\n"
+            "  2  bad usage (unknown figure or option, malformed size or value)\n"
+            "  3  the drawing raised a range or overflow error; nothing was written\n"
+            "  4  not enough memory for the picture; nothing was written\n";
+    } else {
+        text +=
+            "\n"
+            "Qt's own options (-platform, -display, -style, -geometry, -reverse, ...) go to Qt.\n"
+            "\n"
+            "Exit status:\n"
+            "  0  the window was closed\n"
+            "  1  the text of --help or --version could not be written\n"
+            "  2  bad usage (unknown option, malformed value)\n";
+    }
+    return text;
+}
+
+std::string VersionText(Program program) {
+    return std::string(ProgramName(program)) + " " + GALLERI_VERSION + "\n";
+}
+
+int WriteToStdout(Program program, std::string_view text) {
+    errno = 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    const bool flushed = std::fflush(stdout) == 0;
+    if (written && flushed) {
+        return kExitDone;
+    }
+    const int error = errno;
+    std::fprintf(stderr, "%s: could not write to standard output: %s\n", ProgramName(program),
+                 error != 0 ? std::strerror(error) : "write error");
+    return kExitWriteFailed;
+}
+
+}  // namespace galleri

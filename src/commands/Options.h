@@ -1,0 +1,86 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// The command-line options of both programs, the window (galleri) and the
+// headless renderer (galleri-render): one table, one parser, one wording.
+// Free of Qt, so that --help and --version need no display.
+
+namespace galleri {
+
+// Exit statuses of both programs.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitWriteFailed = 1;  // the picture, or the text asked for, not written
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitDrawingError = 3;
+inline constexpr int kExitNoMemory = 4;
+
+// The picture at the window's start size.
+inline constexpr int kDefaultWidth = 483;
+inline constexpr int kDefaultHeight = 609;
+// Pixel coordinates are 16-bit: no side of a picture can be drawn beyond.
+inline constexpr int kMaxSide = 65535;
+// Most threads --threads accepts.
+inline constexpr int kMaxThreads = 1024;
+
+enum class Program { Window, Render };
+
+enum class Action { Render, List, Help, Version };
+
+// What a command line asks for.
+struct Options {
+    Action action = Action::Render;
+    std::optional<std::string> figure;  // galleri-render's FIGURE argument
+    int width = kDefaultWidth;
+    int height = kDefaultHeight;
+    std::string output;  // empty: the default name
+    // The escape-time engine: the fast one on `threads` threads (0: one per
+    // core), or the plain scalar reference on one thread.
+    bool scalarEngine = false;
+    int threads = 0;
+    // The window's arguments for Qt: Qt's own options with their values, in
+    // the order given.
+    std::vector<std::string> qtArguments;
+};
+
+// Parsed options, or the one-line message and exit status of what is wrong.
+struct OptionsResult {
+    Options options;
+    std::string error;
+    int status = kExitDone;
+    bool Ok() const { return error.empty(); }
+};
+
+const char* ProgramName(Program program);
+
+// Parses the arguments after the program name. An option's value may start
+// with '-' (--output -x.png); "--" ends the options. --help and --version
+// stop the parsing where they stand. Never throws for any input.
+OptionsResult ParseOptions(Program program, const std::vector<std::string>& args);
+
+// A usage error: "PROGRAM: WHAT; see PROGRAM --help...", status 2.
+OptionsResult UsageError(Program program, const std::string& what);
+
+// "WxH" with two whole numbers from 1 to kMaxSide; otherwise the message
+// saying what is wrong.
+struct SizeResult {
+    std::optional<std::pair<int, int>> size;
+    std::string error;
+};
+SizeResult ParseSize(std::string_view text);
+
+// The text of --help: usage, every option of the program and its exit
+// statuses.
+std::string HelpText(Program program);
+// The text of --version: "galleri 1.0".
+std::string VersionText(Program program);
+
+// Writes text to standard output and flushes it. A failed write (a full
+// device) is told on standard error in one line and gives kExitWriteFailed.
+int WriteToStdout(Program program, std::string_view text);
+
+}  // namespace galleri
