@@ -73,6 +73,11 @@ std::string ApplyOutput(Options& o, std::string_view value) {
     return {};
 }
 
+std::string ApplyView(Options& o, std::string_view value) {
+    o.view = std::string(value);
+    return {};
+}
+
 std::string ApplyThreads(Options& o, std::string_view value) {
     const std::optional<int> n = ParsePositive(value);
     if (!n || *n > kMaxThreads) {
@@ -117,6 +122,10 @@ const std::array kOptions = {
            "file to write (default ITEM.png): .jpg or .jpeg\n"
            "                        give JPEG, .png PNG, other names BMP",
            kRender, ApplyOutput},
+    Option{"view", '\0', "LEFT,RIGHT,BOTTOM,TOP",
+           "draw this rectangle of the plane instead of the\n"
+           "                        figure's own (figures of the plane only)",
+           kRender, ApplyView},
     Option{"threads", 't', "N",
            "threads of the fast engine for escape-time figures,\n"
            "                        1 to 1024 (default: one per core)",
@@ -141,7 +150,7 @@ const Option* FindLong(Program program, std::string_view name) {
 
 const Option* FindShort(Program program, char name) {
     for (const Option& o : kOptions) {
-        if ((o.programs & Bit(program)) != 0 && name == o.shortName) {
+        if ((o.programs & Bit(program)) != 0 && o.shortName != '\0' && name == o.shortName) {
             return &o;
         }
     }
@@ -301,7 +310,8 @@ std::string HelpText(Program program) {
     if (program == Program::Render) {
         text =
             "Usage: galleri-render [--size WxH] [--output FILE] [--threads N]\n"
-            "                      [--engine fast|scalar] FIGURE\n"
+            "                      [--engine fast|scalar]\n"
+            "                      [--view LEFT,RIGHT,BOTTOM,TOP] FIGURE\n"
             "       galleri-render --list | --help | --version\n"
             "\n"
             "Draws one figure of Galleri into a picture file, without a display.\n"
@@ -318,11 +328,16 @@ std::string HelpText(Program program) {
         if ((o.programs & Bit(program)) == 0) {
             continue;
         }
-        std::string names = std::string("  -") + o.shortName + ", --" + o.longName;
+        // Options without a short name line up with the others' long names.
+        std::string names = o.shortName != '\0' ? std::string("  -") + o.shortName + ", --"
+                                                : std::string("      --");
+        names += o.longName;
         if (o.valueName != nullptr) {
             names += std::string(" ") + o.valueName;
         }
-        names.resize(std::max<size_t>(names.size() + 2, 24), ' ');
+        // Help starts in column 24; a longer name gets a line of its own.
+        names = names.size() + 2 > 24 ? names + "\n" + std::string(24, ' ')
+                                      : names + std::string(24 - names.size(), ' ');
         text += names + o.help + "\n";
     }
     if (program == Program::Render) {

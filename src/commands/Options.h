@@ -38,6 +38,9 @@ struct Options {
     int width = kDefaultWidth;
     int height = kDefaultHeight;
     std::string output;  // empty: the default name
+    // galleri-render's --view text, LEFT,RIGHT,BOTTOM,TOP, as given; the
+    // renderer reads the numbers, which need the figure to mean anything.
+    std::optional<std::string> view;
     // The escape-time engine: the fast one on `threads` threads (0: one per
     // core), or the plain scalar reference on one thread.
     bool scalarEngine = false;

@@ -2,6 +2,7 @@
 
 #include "commands/Commands.h"
 #include "surface/QuoteForMessage.h"
+#include "view/ViewText.h"
 
 namespace galleri {
 
@@ -70,6 +71,17 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     const std::string error = ResolveFigure(req, *o.figure);
     if (!error.empty()) {
         return Fail(error);
+    }
+    if (o.view) {
+        if (!req.figure->Plane()) {
+            return Fail("--view needs a figure of the plane, and " + Quote(*o.figure) +
+                        " is not one");
+        }
+        const ParsedView view = ParseView(*o.view);
+        if (!view.view) {
+            return Fail("bad view " + Quote(*o.view) + ": " + view.error);
+        }
+        req.view = view.view;
     }
     if (req.output.empty()) {
         req.output = std::string(req.figure->item) + ".png";

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "commands/Options.h"
+#include "escape/EscapeScan.h"
 
 namespace galleri {
 
@@ -16,6 +18,9 @@ struct RenderRequest {
     int width = kDefaultWidth;
     int height = kDefaultHeight;
     std::string output;  // the figure's item name + ".png" unless given
+    // --view: a rectangle of the plane to draw instead of the figure's own
+    // (only for a figure of the plane).
+    std::optional<PlaneRect> view;
     // The escape-time engine: the fast one on `threads` threads (0: one per
     // core), or the plain scalar reference on one thread.
     bool scalarEngine = false;

@@ -101,7 +101,11 @@ int Render(const RenderRequest& request, char* program) {
     }
 
     try {
-        RunFigure(surface, figure);
+        if (request.view) {
+            RunFigureView(surface, figure, *request.view);
+        } else {
+            RunFigure(surface, figure);
+        }
     } catch (const DrawingError& e) {
         progress.Finish();
         std::fprintf(stderr, "galleri-render: drawing %s raised %s; nothing written\n",

@@ -193,10 +193,46 @@ TEST(ParseArguments, EngineAndThreads) {
     ExpectUsageError({"m51", "--threads"}, "");
 }
 
+// --view: both forms of a negative first number, and everything that is not
+// four finite numbers of a figure of the plane.
+TEST(ParseArguments, ViewOfAFigureOfThePlane) {
+    const PlaneRect expected{-0.75, -0.74, 0.1, 0.11};
+    for (const Args& args :
+         {Args{"--view", "-0.75,-0.74,0.1,0.11", "m11"}, Args{"--view=-0.75,-0.74,0.1,0.11", "m_1"},
+          Args{"m11", "--view", "-7.5e-1,-0.74,1e-1,0.11"}}) {
+        const ParseResult r = ParseArguments(args);
+        ASSERT_TRUE(r.Ok()) << r.error;
+        ASSERT_TRUE(r.request.view);
+        EXPECT_TRUE(SameRect(*r.request.view, expected));
+    }
+    EXPECT_FALSE(ParseArguments(Args{"m11"}).request.view);
+    // Mirrored rectangles, as "m_13" has, are views too.
+    EXPECT_TRUE(ParseArguments(Args{"--view", "1,-1,1,-1", "binary decomposition"}).Ok());
+
+    const std::vector<std::pair<Args, std::string>> bad = {
+        {{"--view", "0,1,0,1", "trd1"}, "not one"},
+        {{"--view", "0,1,0,1", "lorenz_1"}, "figure of the plane"},
+        {{"--view", "0,1,0", "m11"}, "bad view '0,1,0'"},
+        {{"--view", "0,1,0,1,2", "m11"}, "bad view"},
+        {{"--view", "0,1,0,nan", "m11"}, "bad view"},
+        {{"--view", "0,inf,0,1", "m11"}, "bad view"},
+        {{"--view", "0,1e999,0,1", "m11"}, "bad view"},
+        {{"--view", "1,1,0,1", "m11"}, "LEFT and RIGHT"},
+        {{"--view", "0,1,2,2", "m11"}, "BOTTOM and TOP"},
+        {{"--view", "0, 1,0,1", "m11"}, "bad view"},
+        {{"--view", "", "m11"}, "bad view"},
+        {{"--view=0;1;0;1", "m11"}, "bad view"},
+        {{"m11", "--view"}, "needs a value"},
+    };
+    for (const auto& [args, mentions] : bad) {
+        ExpectUsageError(args, mentions);
+    }
+}
+
 TEST(HelpText, NamesEveryOptionAndTheExitStatuses) {
     const std::string help = HelpText();
     for (const char* word : {"--size", "--output", "--threads", "--engine", "--list", "--help",
-                             "--version", "483x609", "FIGURE", "1 to 1024"}) {
+                             "--version", "--view", "483x609", "FIGURE", "1 to 1024"}) {
         EXPECT_NE(help.find(word), std::string::npos) << word;
     }
     for (const char* status : {"  0  ", "  1  ", "  2  ", "  3  ", "  4  "}) {

@@ -22,6 +22,7 @@
 #include "commands/Commands.h"
 #include "surface/HeadlessPlatform.h"
 #include "surface/Surface.h"
+#include "view/ViewText.h"
 
 extern char** environ;
 
@@ -207,6 +208,34 @@ TEST_F(RenderCli, DrawsThePictureTheCoreDraws) {
     }
 }
 
+// --view draws the rectangle given, with everything else of the figure as
+// the menu command has it; at the figure's own rectangle it is the command.
+TEST_F(RenderCli, ViewDrawsThatRectangleOfTheFigure) {
+    const Command& m13 = *FindCommand("m131");
+    const PlaneRect own = m13.Plane()->own;
+    const PlaneRect view{-0.76543, -0.76545, 0.0995, 0.1};  // mirrored, as its own
+    ASSERT_EQ(Render({"-s", "37x29", "--view", FormatView(view), "-o", "v.bmp", "m_13"}).status, 0);
+    ASSERT_EQ(Render({"-s", "37x29", "--view=" + FormatView(own), "-o", "o.bmp", "m_13"}).status,
+              0);
+    ASSERT_EQ(Render({"-s", "37x29", "-o", "m.bmp", "m_13"}).status, 0);
+    EXPECT_EQ(ReadAll(File("o.bmp")), ReadAll(File("m.bmp")));
+
+    HeadlessPlatform platform(37, 29);
+    Surface surface(platform);
+    RunFigureView(surface, m13, view);
+    const QImage image(QString::fromStdString(File("v.bmp").string()), "bmp");
+    ASSERT_EQ(image.size(), QSize(37, 29));
+    for (int y = 0; y < 29; ++y) {
+        for (int x = 0; x < 37; ++x) {
+            const uint32_t v = surface.Picture().Get(x, y);
+            ASSERT_EQ(qRgb(static_cast<int>(v & 0xFF), static_cast<int>(v >> 8 & 0xFF),
+                           static_cast<int>(v >> 16 & 0xFF)),
+                      image.pixel(x, y))
+                << x << "," << y;
+        }
+    }
+}
+
 // The scalar reference and the fast engine on any thread count write the
 // same file.
 TEST_F(RenderCli, EnginesAndThreadCountsWriteTheSameFile) {
@@ -259,6 +288,8 @@ TEST_F(RenderCli, BadUsageIsStatusTwoAndWritesNothing) {
         {},
         {"m11", "m21"},
         {"spara bild"},
+        {"--view", "0,1,0,1", "trd1"},
+        {"--view", "-1,1,0", "m11"},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(args.empty() ? "(none)" : args[0] + " " + args.back());
