@@ -12,6 +12,7 @@
 #include <exception>
 
 #include "app/EscapeFilter.h"
+#include "app/Explorer.h"
 #include "app/PictureView.h"
 #include "commands/Commands.h"
 #include "surface/PictureFile.h"
@@ -58,6 +59,9 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     img = new PictureView(surface_.Picture(), this);
     setCentralWidget(img);
     platform_.SetPictureControl(img);
+    explorer_ = std::make_unique<Explorer>(surface_, *img, this);
+    img->SetExplorer(explorer_.get());
+    img->setFocus();
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -87,7 +91,7 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     chooseSaveFile = [this] { return ExecuteSaveDialog(); };
 
     // Escape reaches the filter even while the window is disabled.
-    qApp->installEventFilter(new EscapeFilter(surface_, this));
+    qApp->installEventFilter(new EscapeFilter(surface_, this, [this] { explorer_->Escape(); }));
 
     // The picture control is 483 x 609 at start, below the menu bar.
     resize(kClientWidth, kClientHeight + MainMenu1->heightForWidth(kClientWidth));
@@ -141,6 +145,7 @@ void TFormTelvarn::RunCommand(const Command& command) {
         return;  // runs never nest (the disabled window refuses commands anyway)
     }
     drawing_ = true;
+    explorer_->BeforeCommand();  // no view is drawn while the run lasts
     // RunFigure gives the window and the cursor back whatever ends the run;
     // an error is shown once the run is over.
     bool failed = true;
@@ -153,6 +158,9 @@ void TFormTelvarn::RunCommand(const Command& command) {
     } catch (...) {
     }
     drawing_ = false;
+    explorer_->AfterCommand(command, failed                    ? Explorer::RunEnd::Failed
+                                     : surface_.AbortRequested ? Explorer::RunEnd::Stopped
+                                                               : Explorer::RunEnd::Done);
     img->update();
     if (failed) {
         TraceRunEnd(command, "failed", error);
@@ -189,6 +197,12 @@ void TFormTelvarn::sparabild1Click() {
     }
     const QString path = chooseSaveFile();
     if (path.isEmpty()) {
+        return;
+    }
+    // The picture of the current view, drawn to its end.
+    QString unfinished;
+    if (!explorer_->FinishView(&unfinished)) {
+        report(QMessageBox::Critical, unfinished);
         return;
     }
     try {

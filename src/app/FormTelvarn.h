@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "app/QtPlatform.h"
 #include "surface/Surface.h"
@@ -14,6 +15,7 @@ class QMenuBar;
 namespace galleri {
 
 struct Command;
+class Explorer;
 class PictureView;
 
 // The application title, shown as the window's caption.
@@ -32,6 +34,7 @@ class TFormTelvarn : public QMainWindow {
     Surface& DrawingSurface() { return surface_; }
     QtPlatform& Host() { return platform_; }
     PictureView* Img() const { return img; }
+    Explorer& Exploring() const { return *explorer_; }
     QMenuBar* MenuBar() const { return MainMenu1; }
     QFileDialog* SaveDialog() const { return SavePictureDialog1; }
     bool Drawing() const { return drawing_; }
@@ -59,6 +62,7 @@ class TFormTelvarn : public QMainWindow {
 
     QtPlatform platform_;
     Surface surface_;
+    std::unique_ptr<Explorer> explorer_;  // goes before the surface it draws for
     PictureView* img = nullptr;
     QMenuBar* MainMenu1 = nullptr;
     QFileDialog* SavePictureDialog1 = nullptr;
