@@ -139,6 +139,9 @@ void Explorer::AfterCommand(const Command& command, RunEnd end) {
     // started from the sequence's beginning, as galleri-render does.
     reproducible_ = complete && (SameSequence(rngBefore_, surface_.Rng) ||
                                  SameSequence(rngBefore_, RandomGenerator()));
+    // The run disabled the window, which took the keyboard focus from the
+    // picture; the keys of exploring go there.
+    view_.setFocus();
     history_.reset();
     exactView_.reset();
     exactImage_ = QImage();

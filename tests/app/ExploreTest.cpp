@@ -448,10 +448,13 @@ void ExploreTest::precisionFloorRefusesZoom() {
 }
 
 void ExploreTest::copyViewPutsCommandLineOnClipboard() {
-    Run("m11");
-    Drag(img(), {30, 20}, {70, 50}, Qt::LeftButton);
     form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    Run("m11");
+    // The run disabled the window; the keys of exploring reach the picture
+    // again.
+    QCOMPARE(QApplication::focusWidget(), img());
+    Drag(img(), {30, 20}, {70, 50}, Qt::LeftButton);
     QTest::keyClick(form->windowHandle(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     // Runnable as it stands; the view reads back to the very same numbers.
     const QString line = QGuiApplication::clipboard()->text();
