@@ -19,6 +19,9 @@ bool EscapeFilter::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape) {
             surface_.RequestAbort();
+            if (onEscape_) {
+                onEscape_();
+            }
         } else if (quit_ && QuitKeys().contains(QKeySequence(key->keyCombination()))) {
             quit_();
         }

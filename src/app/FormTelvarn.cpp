@@ -17,6 +17,7 @@
 #include <string>
 
 #include "app/EscapeFilter.h"
+#include "app/Explorer.h"
 #include "app/PictureView.h"
 #include "commands/Commands.h"
 #include "surface/PictureFile.h"
@@ -64,6 +65,9 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     img = new PictureView(surface_.Picture(), this);
     setCentralWidget(img);
     platform_.SetPictureControl(img);
+    explorer_ = std::make_unique<Explorer>(surface_, *img, this);
+    img->SetExplorer(explorer_.get());
+    img->setFocus();
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -94,12 +98,15 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     chooseSaveFile = [this] { return ExecuteSaveDialog(); };
 
     // Escape and the quit keys reach the filter even while the window is
-    // disabled; a quit key then closes the window as its close button does.
-    escapeFilter_ = new EscapeFilter(surface_, this, [this] {
-        if (drawing_) {
-            close();
-        }
-    });
+    // disabled: Escape also gives up the view being explored, and a quit key
+    // during a drawing closes the window as its close button does.
+    escapeFilter_ = new EscapeFilter(
+        surface_, this, [this] { explorer_->Escape(); },
+        [this] {
+            if (drawing_) {
+                close();
+            }
+        });
     qApp->installEventFilter(escapeFilter_);
 
     // The picture control is 483 x 609 at start, below the menu bar.
@@ -178,6 +185,7 @@ void TFormTelvarn::RunCommand(const Command& command) {
         return;  // runs never nest (the disabled window refuses commands anyway)
     }
     drawing_ = true;
+    explorer_->BeforeCommand();  // no view is drawn while the run lasts
     // RunFigure gives the window and the cursor back whatever ends the run;
     // an error is shown once the run is over.
     bool failed = true;
@@ -195,6 +203,9 @@ void TFormTelvarn::RunCommand(const Command& command) {
     } catch (...) {
     }
     drawing_ = false;
+    explorer_->AfterCommand(command, failed                    ? Explorer::RunEnd::Failed
+                                     : surface_.AbortRequested ? Explorer::RunEnd::Stopped
+                                                               : Explorer::RunEnd::Done);
     img->update();
     if (failed) {
         TraceRunEnd(command, "failed", error);
@@ -233,11 +244,18 @@ void TFormTelvarn::sparabild1Click() {
     if (path.isEmpty()) {
         return;
     }
+    // The picture of the current view, drawn to its end.
+    QString unfinished;
+    if (!explorer_->FinishView(&unfinished)) {
+        report(QMessageBox::Critical, unfinished);
+        return;
+    }
     // File names are bytes: the dialog's name goes to the file system in the
     // system's own 8-bit form, byte for byte.
     const std::string nativePath = QFile::encodeName(path).toStdString();
     try {
-        SavePicture(surface_.Picture(), nativePath);
+        // The text that redraws this very picture with galleri-render.
+        SavePicture(surface_.Picture(), nativePath, explorer_->PictureArguments());
     } catch (const std::bad_alloc&) {
         report(QMessageBox::Critical,
                QStringLiteral("Not enough memory to save the picture to %1.")
@@ -250,6 +268,10 @@ void TFormTelvarn::sparabild1Click() {
 }
 
 void TFormTelvarn::CopyPicture() {
+    // The exact picture of the current view, as saving would write it.
+    if (!explorer_->FinishView()) {
+        return;
+    }
     if (!surface_.Picture().Empty()) {
         QGuiApplication::clipboard()->setImage(ToDisplayImage(surface_.Picture()));
     }

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "app/QtPlatform.h"
 #include "surface/Surface.h"
@@ -15,6 +16,7 @@ namespace galleri {
 
 struct Command;
 class EscapeFilter;
+class Explorer;
 class PictureView;
 
 // The application title, shown as the window's caption.
@@ -38,6 +40,7 @@ class TFormTelvarn : public QMainWindow {
     Surface& DrawingSurface() { return surface_; }
     QtPlatform& Host() { return platform_; }
     PictureView* Img() const { return img; }
+    Explorer& Exploring() const { return *explorer_; }
     QMenuBar* MenuBar() const { return MainMenu1; }
     QFileDialog* SaveDialog() const { return SavePictureDialog1; }
     bool Drawing() const { return drawing_; }
@@ -69,6 +72,7 @@ class TFormTelvarn : public QMainWindow {
 
     QtPlatform platform_;
     Surface surface_;
+    std::unique_ptr<Explorer> explorer_;  // goes before the surface it draws for
     PictureView* img = nullptr;
     QMenuBar* MainMenu1 = nullptr;
     QFileDialog* SavePictureDialog1 = nullptr;

@@ -1,0 +1,464 @@
+#include "app/Explorer.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDrag>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QWidget>
+#include <cmath>
+#include <exception>
+
+#include "app/PictureDrag.h"
+#include "app/PictureView.h"
+#include "commands/Commands.h"
+#include "escape/FastEngine.h"
+#include "surface/Surface.h"
+#include "view/PrecisionFloor.h"
+#include "view/ViewText.h"
+
+namespace galleri {
+
+namespace {
+
+// Wheel turns closer together than this make one step of the history, so
+// that a touchpad's stream of small turns is gone back over at once.
+constexpr qint64 kWheelStepMs = 600;
+
+// An engine of the same kind as the window's, for the render thread alone.
+std::unique_ptr<EscapeEngine> EngineLike(const Surface& surface) {
+    EscapeEngine* engine = surface.Engine();
+    const FastEngine* fast =
+        engine == nullptr ? &DefaultFastEngine() : dynamic_cast<const FastEngine*>(engine);
+    if (fast != nullptr) {
+        return std::make_unique<FastEngine>(fast->Threads(), fast->Path());
+    }
+    return std::make_unique<ScalarEngine>();
+}
+
+// Whether two generators give the same numbers from here on.
+bool SameSequence(RandomGenerator a, RandomGenerator b) {
+    for (int k = 0; k < 4; ++k) {
+        if (a.NextU32() != b.NextU32()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Where the picture of view `shown` lies in the picture of view `target`,
+// in picture pixels.
+QRectF PlaceOf(const PlaneRect& shown, const PlaneRect& target, const ViewFrame& frame) {
+    const PicturePoint a = PlaneToPicture(target, frame, PictureToPlane(shown, frame, {0, 0}));
+    const PicturePoint b = PlaneToPicture(
+        target, frame,
+        PictureToPlane(shown, frame,
+                       {static_cast<double>(frame.width), static_cast<double>(frame.height)}));
+    if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y)) {
+        return {};
+    }
+    return QRectF(QPointF(a.x, a.y), QPointF(b.x, b.y)).normalized();
+}
+
+// The hourglass while the interface waits for a drawing.
+class Hourglass {
+  public:
+    Hourglass() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Hourglass() { QGuiApplication::restoreOverrideCursor(); }
+    Hourglass(const Hourglass&) = delete;
+    Hourglass& operator=(const Hourglass&) = delete;
+};
+
+}  // namespace
+
+Explorer::Explorer(Surface& surface, PictureView& view, QWidget* window)
+    : surface_(surface), view_(view) {
+    auto* copyView = new QAction(QStringLiteral("Copy view"), window);
+    copyView->setObjectName(QStringLiteral("copyView"));
+    copyView->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    copyView->setShortcutContext(Qt::WindowShortcut);
+    window->addAction(copyView);
+    connect(copyView, &QAction::triggered, this, [this] { CopyView(); });
+
+    startDrag = [this](std::unique_ptr<QMimeData> mime) {
+        auto* drag = new QDrag(&view_);
+        const QImage image = qvariant_cast<QImage>(mime->imageData());
+        drag->setPixmap(QPixmap::fromImage(
+            image.scaled(128, 128, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        drag->setMimeData(mime.release());
+        drag->exec(Qt::CopyAction);
+    };
+}
+
+Explorer::~Explorer() {
+    worker_.reset();  // cancels and joins the render thread
+}
+
+void Explorer::SetJobGate(ViewWorker::Gate gate) {
+    gate_ = gate;
+    if (worker_) {
+        worker_->SetGate(std::move(gate));
+    }
+}
+
+ViewWorker& Explorer::Worker() {
+    if (!worker_) {
+        worker_ = std::make_unique<ViewWorker>(EngineLike(surface_), [this](ViewResult result) {
+            QMetaObject::invokeMethod(
+                this, [this, result]() mutable { OnResult(std::move(result)); },
+                Qt::QueuedConnection);
+        });
+        worker_->SetGate(gate_);
+    }
+    return *worker_;
+}
+
+void Explorer::BeforeCommand() {
+    ++generation_;
+    if (worker_) {
+        worker_->Cancel();
+        worker_->WaitIdle();
+    }
+    command_ = nullptr;
+    active_ = false;
+    drawing_ = false;
+    viewPending_ = false;
+    EndWheel();
+    view_.EndGestures();
+    // The run paints the surface's picture as it grows, as ever.
+    view_.ClearViewImage();
+    rngBefore_ = surface_.Rng;
+}
+
+void Explorer::AfterCommand(const Command& command, RunEnd end) {
+    command_ = &command;
+    figure_ = command.Plane();
+    const bool complete = end == RunEnd::Done;
+    // A figure that drew random numbers matches galleri-render only when it
+    // started from the sequence's beginning, as galleri-render does.
+    reproducible_ = complete && (SameSequence(rngBefore_, surface_.Rng) ||
+                                 SameSequence(rngBefore_, RandomGenerator()));
+    // The run disabled the window, which took the keyboard focus from the
+    // picture; the keys of exploring go there.
+    view_.setFocus();
+    history_.reset();
+    exactView_.reset();
+    exactImage_ = QImage();
+    active_ = figure_.has_value() && end != RunEnd::Failed;
+    if (!active_) {
+        return;
+    }
+    history_.emplace(figure_->own);
+    targetView_ = shownView_ = figure_->own;
+    const QImage shown = ToDisplayImage(surface_.Picture());
+    if (complete) {
+        exactView_ = figure_->own;
+        exactImage_ = shown;
+    }
+    view_.ShowViewImage(shown);
+}
+
+bool Explorer::Explorable() const {
+    return active_ && figure_ && !surface_.RunOpen() && !surface_.Picture().Empty();
+}
+
+std::optional<PlaneRect> Explorer::CurrentView() const {
+    return active_ ? std::optional<PlaneRect>(targetView_) : std::nullopt;
+}
+
+ViewFrame Explorer::Frame() const {
+    return {surface_.Picture().Width(), surface_.Picture().Height(),
+            figure_ ? figure_->scan.divisorExtra : 0};
+}
+
+bool Explorer::Show(const PlaneRect& view, const std::string& note) {
+    const ViewFrame frame = Frame();
+    std::optional<std::string> refusal;
+    try {
+        refusal = ViewRefusal(view, frame.width, frame.height, figure_->scan);
+    } catch (const std::exception& e) {
+        refusal = e.what();
+    }
+    if (refusal) {
+        view_.ShowNote(QString::fromStdString(*refusal));
+        return false;
+    }
+    targetView_ = view;
+    if (exactView_ && SameRect(view, *exactView_)) {
+        // Back to the picture the surface holds: nothing to draw.
+        ++generation_;
+        if (worker_) {
+            worker_->Cancel();
+        }
+        drawing_ = false;
+        viewPending_ = false;
+        shownView_ = view;
+        view_.ShowViewImage(exactImage_);
+    } else {
+        view_.PlaceViewImage(PlaceOf(shownView_, view, frame));
+        viewPending_ = true;
+        StartJob();
+    }
+    ShowZoom(note);
+    return true;
+}
+
+void Explorer::StartJob() {
+    const ViewFrame frame = Frame();
+    ++generation_;
+    drawing_ = true;
+    Worker().Start({*figure_, targetView_, frame.width, frame.height, generation_});
+}
+
+void Explorer::OnResult(ViewResult result) {
+    if (result.generation != generation_) {
+        return;  // a view that was given up since
+    }
+    if (!result.error.empty()) {
+        drawing_ = false;
+        view_.ShowNote(QStringLiteral("The view could not be drawn: ") +
+                       QString::fromStdString(result.error));
+        return;
+    }
+    shownView_ = result.view;
+    view_.ShowViewImage(result.image);
+    if (result.pass != ViewPass::Exact) {
+        return;
+    }
+    drawing_ = false;
+    viewPending_ = false;
+    exactView_ = result.view;
+    exactImage_ = result.image;
+    // The surface's picture and plane window as a run of this view leaves
+    // them: saving, copying and the next figure see this view.
+    surface_.Picture() = result.exact.use_count() == 1 ? std::move(*result.exact) : *result.exact;
+    if (figure_->storesWindow) {
+        surface_.SetPlaneWindow(result.view.left, result.view.right, result.view.bottom,
+                                result.view.top);
+    }
+    emit viewDrawn();
+}
+
+void Explorer::ShowZoom(const std::string& note) {
+    std::string text = FormatZoom(ZoomFactor(targetView_, figure_->own));
+    if (!note.empty()) {
+        text += "   " + note;
+    }
+    view_.ShowNote(QString::fromStdString(text));
+}
+
+void Explorer::ZoomAt(PicturePoint p, double factor) {
+    if (!Explorable()) {
+        return;
+    }
+    EndWheel();
+    const PlaneRect view = ZoomAbout(targetView_, Frame(), p, factor);
+    if (Show(view, {})) {
+        history_->Push(view);
+    }
+}
+
+void Explorer::Wheel(PicturePoint p, int angleDelta) {
+    if (!Explorable() || angleDelta == 0) {
+        return;
+    }
+    const bool sameStep =
+        wheelOpen_ && wheelClock_.isValid() && wheelClock_.elapsed() < kWheelStepMs;
+    const PlaneRect view = ZoomAbout(targetView_, Frame(), p, WheelZoomFactor(angleDelta));
+    if (!Show(view, {})) {
+        return;
+    }
+    if (sameStep) {
+        history_->Back();  // the step this turn grows
+    }
+    wheelOpen_ = history_->Push(view);
+    wheelClock_.restart();
+}
+
+void Explorer::DragRect(PicturePoint a, PicturePoint b) {
+    if (!Explorable()) {
+        return;
+    }
+    EndWheel();
+    const PlaneRect view = DragView(targetView_, Frame(), a, b);
+    if (Show(view, {})) {
+        history_->Push(view);
+    }
+}
+
+void Explorer::PanStart() {
+    EndWheel();
+    panFrom_ = targetView_;
+}
+
+void Explorer::PanLive(double dxPixels, double dyPixels) {
+    if (!Explorable()) {
+        return;
+    }
+    const PlaneRect view = PanByPixels(panFrom_, Frame(), dxPixels, dyPixels);
+    if (!SameRect(view, targetView_)) {
+        Show(view, {});
+    }
+}
+
+void Explorer::PanDone() {
+    if (Explorable()) {
+        history_->Push(targetView_);
+    }
+}
+
+void Explorer::PanEighths(int right, int up) {
+    if (!Explorable()) {
+        return;
+    }
+    EndWheel();
+    const PlaneRect view = PanByEighths(targetView_, right, up);
+    if (Show(view, {})) {
+        history_->Push(view);
+    }
+}
+
+void Explorer::Back() {
+    if (!Explorable()) {
+        return;
+    }
+    EndWheel();
+    if (history_->Back()) {
+        Show(history_->Current(), "back");
+    } else {
+        ShowZoom("no earlier view");
+    }
+}
+
+void Explorer::Forward() {
+    if (!Explorable()) {
+        return;
+    }
+    EndWheel();
+    if (history_->Forward()) {
+        Show(history_->Current(), "forward");
+    } else {
+        ShowZoom("no later view");
+    }
+}
+
+void Explorer::Home() {
+    if (!Explorable()) {
+        return;
+    }
+    EndWheel();
+    if (history_->Home()) {
+        Show(history_->Current(), "home");
+    } else {
+        ShowZoom("home");
+    }
+}
+
+void Explorer::Escape() {
+    if (!drawing_ || !worker_) {
+        return;
+    }
+    worker_->Cancel();
+    drawing_ = false;
+    ShowZoom("stopped");
+}
+
+bool Explorer::FinishView(QString* error) {
+    if (!viewPending_ || !Explorable()) {
+        return true;  // the surface's picture is the current view's
+    }
+    {
+        const Hourglass hourglass;
+        if (!drawing_) {
+            StartJob();  // stopped by Escape: the view is drawn after all
+        }
+        worker_->WaitIdle();
+        // The results are posted to this object: take them in now.
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    }
+    if (viewPending_) {
+        if (error != nullptr) {
+            *error = QStringLiteral("The view could not be drawn.");
+        }
+        drawing_ = false;
+        return false;
+    }
+    return true;
+}
+
+std::string Explorer::PictureArguments() const {
+    if (command_ == nullptr) {
+        return {};
+    }
+    const Bitmap& picture = surface_.Picture();
+    if (figure_) {
+        return exactView_ ? RenderArguments(command_->item, picture.Width(), picture.Height(),
+                                            *exactView_, figure_->own)
+                          : std::string();
+    }
+    if (!reproducible_) {
+        return {};
+    }
+    return "--size " + std::to_string(picture.Width()) + "x" + std::to_string(picture.Height()) +
+           " " + command_->item;
+}
+
+std::string Explorer::CommandLine() const {
+    std::string args;
+    if (Explorable()) {
+        const Bitmap& picture = surface_.Picture();
+        args = RenderArguments(command_->item, picture.Width(), picture.Height(), targetView_,
+                               figure_->own);
+    } else {
+        args = PictureArguments();
+    }
+    return args.empty() ? args : "galleri-render " + args;
+}
+
+void Explorer::CopyView() {
+    const std::string line = CommandLine();
+    if (line.empty()) {
+        view_.ShowNote(QStringLiteral("No command line draws this picture."));
+        return;
+    }
+    QGuiApplication::clipboard()->setText(QString::fromStdString(line));
+    if (Explorable()) {
+        ShowZoom("command line copied");
+    } else {
+        view_.ShowNote(QStringLiteral("command line copied"));
+    }
+}
+
+QString Explorer::DragFilePath() {
+    if (!dragFolder_) {
+        dragFolder_ = std::make_unique<QTemporaryDir>();
+    }
+    if (!dragFolder_->isValid()) {
+        return {};
+    }
+    // Each drag its own file: a drop target may still read an earlier one.
+    const QString stem =
+        command_ != nullptr ? QString::fromUtf8(command_->item) : QStringLiteral("galleri");
+    ++dragFiles_;
+    const QString name = dragFiles_ == 1 ? stem : stem + QStringLiteral("-%1").arg(dragFiles_);
+    return dragFolder_->filePath(name + QStringLiteral(".png"));
+}
+
+void Explorer::DragOut() {
+    if (surface_.Picture().Empty() || surface_.RunOpen()) {
+        return;
+    }
+    QString error;
+    if (!FinishView(&error)) {
+        view_.ShowNote(error);
+        return;
+    }
+    std::unique_ptr<QMimeData> mime = PictureMimeData(surface_.Picture(), DragFilePath(), &error);
+    if (!error.isEmpty()) {
+        view_.ShowNote(error);
+    }
+    startDrag(std::move(mime));
+}
+
+}  // namespace galleri

@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/ViewWorker.h"
+#include "escape/PlaneFigure.h"
+#include "surface/Random.h"
+#include "view/ViewGeometry.h"
+#include "view/ViewHistory.h"
+
+class QMimeData;
+class QWidget;
+
+namespace galleri {
+
+struct Command;
+class PictureView;
+class Surface;
+
+// Exploring the figure of the plane that the last menu command drew: the
+// gestures of the picture control turn into views, which a render thread
+// draws with an engine of its own while the window stays free. The view
+// being drawn is shown at once (the old picture moved into place, then a
+// coarse pass, then the exact picture); the exact picture becomes the
+// surface's picture. Menu commands go on as ever: the explorer cancels its
+// work before they run and ignores input while they do.
+class Explorer : public QObject {
+    Q_OBJECT
+
+  public:
+    // window: where the Copy view shortcut lives.
+    Explorer(Surface& surface, PictureView& view, QWidget* window);
+    ~Explorer() override;
+
+    // Around a menu command's run.
+    enum class RunEnd { Done, Stopped, Failed };
+    void BeforeCommand();
+    void AfterCommand(const Command& command, RunEnd end);
+
+    // A figure of the plane is shown and no menu command runs.
+    bool Explorable() const;
+    // A view is being drawn.
+    bool Drawing() const { return drawing_; }
+    // The view shown or being drawn; none when nothing can be explored.
+    std::optional<PlaneRect> CurrentView() const;
+    const ViewHistory* History() const { return history_ ? &*history_ : nullptr; }
+
+    // Gestures, at picture positions (picture pixels, continuous).
+    void ZoomAt(PicturePoint p, double factor);
+    void Wheel(PicturePoint p, int angleDelta);
+    void DragRect(PicturePoint a, PicturePoint b);
+    void PanStart();
+    void PanLive(double dxPixels, double dyPixels);  // from where the pan started
+    void PanDone();
+    void PanEighths(int right, int up);
+    void Back();
+    void Forward();
+    void Home();
+    // Escape: the view being drawn gives up; it stays the current view.
+    void Escape();
+
+    // Makes the surface's picture the exact picture of the current view,
+    // drawing what is left of it first (under the hourglass). False, with
+    // the reason in `error`, when the view could not be drawn.
+    bool FinishView(QString* error = nullptr);
+
+    // The galleri-render arguments that redraw the surface's picture
+    // exactly (figure, size, and the view when not the figure's own), or
+    // empty when none do: before any figure, after a run that was stopped
+    // or failed, and for a figure drawn from random numbers once the
+    // sequence has moved on from program start (galleri-render starts it
+    // afresh).
+    std::string PictureArguments() const;
+    // The galleri-render command line of the current view (or, for other
+    // figures, of the picture), or empty.
+    std::string CommandLine() const;
+    // Ctrl+Shift+C: the command line onto the clipboard.
+    void CopyView();
+
+    // Hands the picture to a drag: as an image and as a PNG file in a
+    // folder that lives as long as the program.
+    void DragOut();
+    // Runs the drag; tests replace it to keep the drag loop away.
+    std::function<void(std::unique_ptr<QMimeData>)> startDrag;
+
+    // Tests hold the render thread's jobs here (see ViewWorker::Gate).
+    void SetJobGate(ViewWorker::Gate gate);
+
+  signals:
+    // The exact picture of a view became the surface's picture.
+    void viewDrawn();
+
+  private:
+    ViewFrame Frame() const;
+    ViewWorker& Worker();
+    // Draws `view`, or says why it cannot; the history is the caller's.
+    bool Show(const PlaneRect& view, const std::string& note);
+    void StartJob();
+    void OnResult(ViewResult result);
+    void ShowZoom(const std::string& note);
+    // A gesture other than the wheel ends the wheel's history step.
+    void EndWheel() { wheelOpen_ = false; }
+    QString DragFilePath();
+
+    Surface& surface_;
+    PictureView& view_;
+    std::unique_ptr<ViewWorker> worker_;
+    ViewWorker::Gate gate_;
+    uint64_t generation_ = 0;  // results of older generations are dropped
+
+    const Command* command_ = nullptr;  // the last command's, once its run is over
+    std::optional<PlaneFigure> figure_;
+    std::optional<ViewHistory> history_;
+    bool active_ = false;
+    bool drawing_ = false;                // a job of this generation is on the render thread
+    bool viewPending_ = false;            // a gesture's view whose exact picture is not in yet
+    PlaneRect targetView_{};              // the current view
+    PlaneRect shownView_{};               // the view of the image on screen
+    std::optional<PlaneRect> exactView_;  // the view the surface's picture shows
+    QImage exactImage_;
+
+    PlaneRect panFrom_{};
+    bool wheelOpen_ = false;  // the wheel's last step may still grow
+    QElapsedTimer wheelClock_;
+
+    // Figures other than those of the plane: whether the picture is what
+    // galleri-render draws.
+    RandomGenerator rngBefore_;
+    bool reproducible_ = false;
+
+    std::unique_ptr<QTemporaryDir> dragFolder_;
+    int dragFiles_ = 0;
+};
+
+}  // namespace galleri

@@ -1,0 +1,505 @@
+// Exploring a figure of the plane in the window: the gestures and the views
+// they make, drawing off the interface thread with cancellation, the
+// picture's galleri-render arguments, Copy view and dragging the picture out.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "app/Explorer.h"
+#include "app/FormTelvarn.h"
+#include "app/PictureView.h"
+#include "commands/Commands.h"
+#include "surface/HeadlessPlatform.h"
+#include "surface/TextRaster.h"
+#include "view/ViewText.h"
+
+namespace galleri {
+
+namespace {
+
+constexpr int kWidth = 200;
+constexpr int kHeight = 150;
+// The size as galleri-render takes it.
+const std::string kSize = "--size 200x150 ";
+
+// What galleri-render draws for "--size WxH [--view V] ITEM".
+Bitmap Redraw(const std::string& arguments) {
+    std::istringstream in(arguments);
+    std::string word, size, view, item;
+    while (in >> word) {
+        if (word == "--size") {
+            in >> size;
+        } else if (word == "--view") {
+            in >> view;
+        } else {
+            item = word;
+        }
+    }
+    const size_t x = size.find('x');
+    HeadlessPlatform platform(std::stoi(size.substr(0, x)), std::stoi(size.substr(x + 1)));
+    platform.textOut = RasterText;
+    Surface surface(platform);
+    const Command* command = FindCommand(item);
+    if (command == nullptr) {
+        throw std::invalid_argument("no figure " + item);
+    }
+    if (view.empty()) {
+        RunFigure(surface, *command);
+    } else {
+        RunFigureView(surface, *command, *ParseView(view).view);
+    }
+    return surface.Picture();
+}
+
+// Holds the render thread's first `hold` jobs until they are cancelled or
+// `release` is set.
+struct JobGate {
+    int hold = 1;
+    std::atomic<int> jobs{0};
+    std::atomic<bool> release{false};
+    ViewWorker::Gate Fn() {
+        return [this](const std::atomic<bool>& cancel) {
+            if (++jobs > hold) {
+                return;
+            }
+            const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (!cancel && !release && std::chrono::steady_clock::now() < give_up) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        };
+    }
+};
+
+void Mouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+           Qt::KeyboardModifiers modifiers = {}) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+    QMouseEvent e(type, QPointF(pos), w->mapToGlobal(QPointF(pos)),
+                  type == QEvent::MouseMove ? Qt::NoButton : button, held, modifiers);
+    QApplication::sendEvent(w, &e);
+}
+
+void Drag(QWidget* w, QPoint from, QPoint to, Qt::MouseButton button,
+          Qt::KeyboardModifiers modifiers = {}) {
+    Mouse(w, QEvent::MouseButtonPress, from, button, modifiers);
+    Mouse(w, QEvent::MouseMove, (from + to) / 2, button, modifiers);
+    Mouse(w, QEvent::MouseMove, to, button, modifiers);
+    Mouse(w, QEvent::MouseButtonRelease, to, button, modifiers);
+}
+
+void Click(QWidget* w, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+    Mouse(w, QEvent::MouseButtonPress, at, button);
+    Mouse(w, QEvent::MouseButtonRelease, at, button);
+}
+
+void Wheel(QWidget* w, QPoint at, int delta) {
+    QWheelEvent e(QPointF(at), w->mapToGlobal(QPointF(at)), QPoint(), QPoint(0, delta),
+                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
+}
+
+void Key(QWidget* w, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::keyClick(w, key, modifiers);
+}
+
+void Keys(QWidget* w, std::initializer_list<Qt::Key> keys) {
+    for (const Qt::Key key : keys) {
+        Key(w, key);
+    }
+}
+
+using Act = std::function<void(QWidget*)>;
+using Expect = std::function<PlaneRect(const PlaneRect& own, const ViewFrame&)>;
+
+struct GestureCase {
+    const char* name;
+    const char* item;
+    Act act;
+    Expect expect;
+    QSize shown{kWidth, kHeight};  // the picture control's size while exploring
+};
+
+PlaneRect Zoom(const PlaneRect& v, const ViewFrame& f, double factor) {
+    return ZoomAbout(v, f, PictureCentre(f), factor);
+}
+
+const std::vector<GestureCase>& GestureCases() {
+    // clang-format off
+    static const std::vector<GestureCase> cases = {
+        {"wheel in", "m11", [](QWidget* w) { Wheel(w, {40, 30}, 120); },
+         [](auto& own, auto& f) { return ZoomAbout(own, f, {40, 30}, std::sqrt(2.0)); }},
+        {"wheel out", "j11", [](QWidget* w) { Wheel(w, {100, 90}, -240); },
+         [](auto& own, auto& f) { return ZoomAbout(own, f, {100, 90}, 0.5); }},
+        {"click", "m11", [](QWidget* w) { Click(w, {50, 60}); },
+         [](auto& own, auto& f) { return ZoomAbout(own, f, {50, 60}, 2); }},
+        {"band up-left", "m131", [](QWidget* w) { Drag(w, {120, 100}, {30, 20}, Qt::LeftButton); },
+         [](auto& own, auto& f) { return DragView(own, f, {120, 100}, {30, 20}); }},
+        {"band, divisor extra", "mandeldragon2",
+         [](QWidget* w) { Drag(w, {10, 15}, {90, 70}, Qt::LeftButton); },
+         [](auto& own, auto& f) { return DragView(own, f, {10, 15}, {90, 70}); }},
+        {"right-drag pan", "jd11", [](QWidget* w) { Drag(w, {80, 60}, {50, 70}, Qt::RightButton); },
+         [](auto& own, auto& f) { return PanByPixels(own, f, -30, 10); }},
+        {"arrows", "m11", [](QWidget* w) { Keys(w, {Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Left}); },
+         [](auto& own, auto&) {
+             return PanByEighths(PanByEighths(PanByEighths(PanByEighths(own, 1, 0), 0, 1), 0, -1), -1, 0); }},
+        {"plus, minus", "binarydecomposition1",
+         [](QWidget* w) { Keys(w, {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Minus}); },
+         [](auto& own, auto& f) { return Zoom(Zoom(Zoom(own, f, 2), f, 2), f, 0.5); }},
+        {"backspace", "m11", [](QWidget* w) { Keys(w, {Qt::Key_Plus, Qt::Key_Backspace}); },
+         [](auto& own, auto&) { return own; }},
+        {"alt+left, alt+right", "mandelphoenix1",
+         [](QWidget* w) {
+             Key(w, Qt::Key_Plus);
+             Key(w, Qt::Key_Left, Qt::AltModifier);
+             Key(w, Qt::Key_Right, Qt::AltModifier); },
+         [](auto& own, auto& f) { return Zoom(own, f, 2); }},
+        {"mouse back, forward, back", "m11",
+         [](QWidget* w) {
+             Key(w, Qt::Key_Minus);
+             for (auto b : {Qt::BackButton, Qt::ForwardButton, Qt::BackButton}) { Click(w, {5, 5}, b); } },
+         [](auto& own, auto&) { return own; }},
+        {"home, then back", "m11",
+         [](QWidget* w) { Keys(w, {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Home, Qt::Key_Backspace}); },
+         [](auto& own, auto& f) { return Zoom(Zoom(own, f, 2), f, 2); }},
+        {"click on a stretched picture", "m11", [](QWidget* w) { Click(w, {100, 60}); },
+         [](auto& own, auto& f) { return ZoomAbout(own, f, {50, 30}, 2); },
+         QSize(2 * kWidth, 2 * kHeight)},
+    };
+    // clang-format on
+    return cases;
+}
+
+}  // namespace
+
+class ExploreTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void gesturesMakeViews_data();
+    void gesturesMakeViews();
+    void newGestureCancelsView();
+    void menuCommandCancelsView();
+    void escapeStopsViewAndSavingFinishesIt();
+    void savingWhileViewIsDrawn();
+    void pictureArguments_data();
+    void pictureArguments();
+    void otherFiguresIgnoreGestures();
+    void precisionFloorRefusesZoom();
+    void copyViewPutsCommandLineOnClipboard();
+    void dragOutOffersImageAndPngFile();
+
+  private:
+    void SetClientSize(int w, int h) {
+        form->resize(w, h + form->MenuBar()->height());
+        QTRY_COMPARE(form->Img()->size(), QSize(w, h));
+    }
+    void Run(const char* item, std::function<void(int)> atMessage = nullptr) {
+        int point = 0;
+        form->Host().afterMessages = [&] {
+            if (atMessage) {
+                atMessage(++point);
+            }
+        };
+        form->findChild<QAction*>(QString::fromLatin1(item))->trigger();
+        form->Host().afterMessages = nullptr;
+    }
+    // The render thread holds the first view at the gate.
+    void WaitHeld() { QTRY_COMPARE(gate.jobs.load(), 1); }
+    void WaitDrawn() { QTRY_VERIFY_WITH_TIMEOUT(!explorer().Drawing(), 20000); }
+    Explorer& explorer() { return form->Exploring(); }
+    PictureView* img() { return form->Img(); }
+    const Bitmap& picture() { return form->DrawingSurface().Picture(); }
+
+    std::unique_ptr<TFormTelvarn> form;
+    std::vector<QString> messages;
+    JobGate gate;
+};
+
+void ExploreTest::init() {
+    form = std::make_unique<TFormTelvarn>();
+    messages.clear();
+    form->report = [this](QMessageBox::Icon, const QString& text) { messages.push_back(text); };
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    SetClientSize(kWidth, kHeight);
+    gate.jobs = 0;
+    gate.release = false;
+}
+
+void ExploreTest::cleanup() {
+    form.reset();
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+}
+
+void ExploreTest::gesturesMakeViews_data() {
+    QTest::addColumn<int>("row");
+    for (size_t k = 0; k < GestureCases().size(); ++k) {
+        QTest::newRow(GestureCases()[k].name) << static_cast<int>(k);
+    }
+}
+
+void ExploreTest::gesturesMakeViews() {
+    QFETCH(int, row);
+    const GestureCase& c = GestureCases()[row];
+    Run(c.item);
+    const PlaneFigure figure = *FindCommand(c.item)->Plane();
+    SetClientSize(c.shown.width(), c.shown.height());
+    c.act(img());
+    WaitDrawn();
+    QVERIFY2(messages.empty(), messages.empty() ? "" : qPrintable(messages[0]));
+
+    const ViewFrame frame{kWidth, kHeight, figure.scan.divisorExtra};
+    const PlaneRect expected = c.expect(figure.own, frame);
+    QVERIFY(explorer().CurrentView().has_value());
+    QVERIFY2(SameRect(*explorer().CurrentView(), expected),
+             FormatView(*explorer().CurrentView()).c_str());
+    // The picture is the one galleri-render draws from the picture's own
+    // arguments, which name this view; the plane window holds it as a run
+    // of it would.
+    const std::string arguments = explorer().PictureArguments();
+    QCOMPARE(arguments, RenderArguments(c.item, kWidth, kHeight, expected, figure.own));
+    QVERIFY(picture() == Redraw(arguments));
+    const Surface& s = form->DrawingSurface();
+    if (figure.storesWindow) {
+        QVERIFY(SameRect({s.PlaneLeft, s.PlaneRight, s.PlaneBottom, s.PlaneTop}, expected));
+    }
+    QCOMPARE(img()->ViewImage(), ToDisplayImage(picture()));
+    QVERIFY(img()->Note().startsWith(
+        QString::fromStdString(FormatZoom(ZoomFactor(expected, figure.own)))));
+}
+
+void ExploreTest::newGestureCancelsView() {
+    Run("m11");
+    explorer().SetJobGate(gate.Fn());
+    QSignalSpy drawn(&explorer(), &Explorer::viewDrawn);
+    Key(img(), Qt::Key_Plus);
+    WaitHeld();
+    // The first view is held on the render thread: the window takes input,
+    // and shows the old picture twice as large about the centre.
+    QVERIFY(explorer().Drawing());
+    QVERIFY(form->isEnabled());
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    QCOMPARE(img()->ViewPlace(), QRectF(-kWidth / 2.0, -kHeight / 2.0, 2 * kWidth, 2 * kHeight));
+    Key(img(), Qt::Key_Plus);
+    WaitDrawn();
+    QCOMPARE(drawn.count(), 1);  // the first view was given up
+    const PlaneFigure figure = *FindCommand("m11")->Plane();
+    const ViewFrame frame{kWidth, kHeight, 0};
+    QVERIFY(SameRect(*explorer().CurrentView(), Zoom(Zoom(figure.own, frame, 2), frame, 2)));
+    QVERIFY(picture() == Redraw(explorer().PictureArguments()));
+}
+
+void ExploreTest::menuCommandCancelsView() {
+    Run("m11");
+    const Bitmap menuPicture = picture();
+    explorer().SetJobGate(gate.Fn());
+    QSignalSpy drawn(&explorer(), &Explorer::viewDrawn);
+    Key(img(), Qt::Key_Plus);
+    WaitHeld();
+    // The menu command runs as ever: disabled window, hourglass, no view.
+    bool asEver = true;
+    Run("m11", [&](int) {
+        asEver = asEver && !form->isEnabled() && QGuiApplication::overrideCursor() != nullptr &&
+                 !explorer().Drawing() && !explorer().Explorable();
+    });
+    QVERIFY(asEver);
+    QCoreApplication::processEvents();
+    QCOMPARE(drawn.count(), 0);
+    QVERIFY(picture() == menuPicture);
+    QVERIFY(SameRect(*explorer().CurrentView(), FindCommand("m11")->Plane()->own));
+    QCOMPARE(explorer().History()->Size(), size_t{1});  // a new history
+}
+
+void ExploreTest::escapeStopsViewAndSavingFinishesIt() {
+    Run("m11");
+    const Bitmap menuPicture = picture();
+    explorer().SetJobGate(gate.Fn());
+    Key(img(), Qt::Key_Plus);
+    WaitHeld();
+    QTest::keyClick(form->windowHandle(), Qt::Key_Escape);
+    QVERIFY(!explorer().Drawing());
+    QVERIFY(img()->Note().contains(QStringLiteral("stopped")));
+    QVERIFY(picture() == menuPicture);
+    QCOMPARE(explorer().PictureArguments(), kSize + "m11");
+
+    // "spara bild" saves the current view: what is left of it is drawn first.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bild.png"));
+    form->chooseSaveFile = [&] { return path; };
+    form->findChild<QAction*>(QStringLiteral("sparabild1"))->trigger();
+    QVERIFY(messages.empty());
+    const ViewFrame frame{kWidth, kHeight, 0};
+    const PlaneRect zoomed = Zoom(FindCommand("m11")->Plane()->own, frame, 2);
+    QVERIFY(picture() == Redraw(RenderArguments("m11", kWidth, kHeight, zoomed,
+                                                FindCommand("m11")->Plane()->own)));
+    QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), ToDisplayImage(picture()));
+}
+
+void ExploreTest::savingWhileViewIsDrawn() {
+    Run("j11");
+    explorer().SetJobGate(gate.Fn());
+    Drag(img(), {20, 30}, {100, 90}, Qt::LeftButton);
+    WaitHeld();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bild.png"));
+    bool drawingWhileAsked = false;
+    form->chooseSaveFile = [&] {
+        drawingWhileAsked = explorer().Drawing();
+        gate.release = true;
+        return path;
+    };
+    form->findChild<QAction*>(QStringLiteral("sparabild1"))->trigger();
+    QVERIFY(drawingWhileAsked);
+    QVERIFY(messages.empty());
+    QVERIFY(!explorer().Drawing());
+    // The file holds the exact picture that its galleri-render arguments
+    // draw (and, where the file carries them, those very arguments).
+    const QImage saved(path);
+    const std::string arguments = explorer().PictureArguments();
+    QVERIFY(arguments.find("--view") != std::string::npos);
+    QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), ToDisplayImage(Redraw(arguments)));
+    const QString text = saved.text(QStringLiteral("Galleri"));
+    QVERIFY(text.isEmpty() || text == QString::fromStdString(arguments));
+}
+
+void ExploreTest::pictureArguments_data() {
+    // Commands run in turn; whether the last picture has arguments.
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<bool>("stopLast");
+    QTest::addColumn<bool>("hasArguments");
+    QTest::newRow("m_1") << QStringList{"m11"} << false << true;
+    QTest::newRow("m_1 stopped") << QStringList{"m11"} << true << false;
+    QTest::newRow("lorenz_1") << QStringList{"lorenz11"} << false << true;
+    QTest::newRow("träd after lorenz_1") << QStringList{"lorenz11", "trd1"} << false << true;
+    QTest::newRow("sierpinski first") << QStringList{"m11", "sierpinskitriangle1"} << false << true;
+    QTest::newRow("sierpinski again")
+        << QStringList{"sierpinskitriangle1", "sierpinskitriangle1"} << false << false;
+    QTest::newRow("snowflake after breastplate")
+        << QStringList{"faraosbrstplatta1", "snowflake1"} << false << true;
+}
+
+void ExploreTest::pictureArguments() {
+    QFETCH(QStringList, items);
+    QFETCH(bool, stopLast);
+    QFETCH(bool, hasArguments);
+    for (qsizetype k = 0; k < items.size(); ++k) {
+        const bool stop = stopLast && k + 1 == items.size();
+        Run(qPrintable(items[k]), [&](int) {
+            if (stop) {
+                form->DrawingSurface().RequestAbort();
+            }
+        });
+    }
+    const std::string arguments = explorer().PictureArguments();
+    QCOMPARE(!arguments.empty(), hasArguments);
+    if (hasArguments) {
+        QCOMPARE(arguments, kSize + items.last().toStdString());
+        QVERIFY(picture() == Redraw(arguments));
+    }
+}
+
+void ExploreTest::otherFiguresIgnoreGestures() {
+    for (const char* item : {"lorenz11", "snowflake1", "bifurcation11"}) {
+        Run(item);
+        const Bitmap before = picture();
+        Wheel(img(), {40, 40}, 120);
+        Click(img(), {50, 50});
+        Drag(img(), {10, 10}, {90, 80}, Qt::LeftButton);
+        Drag(img(), {10, 10}, {90, 80}, Qt::RightButton);
+        for (const Qt::Key key : {Qt::Key_Plus, Qt::Key_Left, Qt::Key_Backspace, Qt::Key_Home}) {
+            Key(img(), key);
+        }
+        QVERIFY(!explorer().Explorable());
+        QVERIFY(!explorer().Drawing());
+        QVERIFY(picture() == before);
+        QVERIFY(img()->Note().isEmpty());
+    }
+}
+
+void ExploreTest::precisionFloorRefusesZoom() {
+    Run("m11");
+    std::optional<PlaneRect> last;
+    size_t entries = 0;
+    for (int k = 0; k < 80 && !img()->Note().startsWith(QStringLiteral("cannot zoom further"));
+         ++k) {
+        last = explorer().CurrentView();
+        entries = explorer().History()->Size();
+        Key(img(), Qt::Key_Plus);
+    }
+    QVERIFY2(img()->Note().contains(QStringLiteral("a double has 53 bits")),
+             qPrintable(img()->Note()));
+    // The refused zoom changed nothing.
+    QVERIFY(SameRect(*explorer().CurrentView(), *last));
+    QCOMPARE(explorer().History()->Size(), entries);
+    WaitDrawn();
+    QVERIFY(picture() == Redraw(explorer().PictureArguments()));
+}
+
+void ExploreTest::copyViewPutsCommandLineOnClipboard() {
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    Run("m11");
+    // The run disabled the window; the keys of exploring reach the picture
+    // again.
+    QCOMPARE(QApplication::focusWidget(), img());
+    Drag(img(), {30, 20}, {70, 50}, Qt::LeftButton);
+    QTest::keyClick(form->windowHandle(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    // Runnable as it stands; the view reads back to the very same numbers.
+    const QString line = QGuiApplication::clipboard()->text();
+    const QStringList words = line.split(QLatin1Char(' '));
+    QCOMPARE(words.size(), 6);
+    QCOMPARE(words[0], QStringLiteral("galleri-render"));
+    QCOMPARE(words[3], QStringLiteral("--view"));
+    QVERIFY(SameRect(*ParseView(words[4].toStdString()).view, *explorer().CurrentView()));
+    QCOMPARE(line.toStdString(), explorer().CommandLine());
+
+    Run("lorenz11");  // other figures: the figure at its size
+    form->findChild<QAction*>(QStringLiteral("copyView"))->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QString::fromStdString("galleri-render " + kSize + "lorenz11"));
+}
+
+void ExploreTest::dragOutOffersImageAndPngFile() {
+    std::vector<std::unique_ptr<QMimeData>> drags;
+    explorer().startDrag = [&](std::unique_ptr<QMimeData> mime) {
+        drags.push_back(std::move(mime));
+    };
+    Run("m11");
+    Drag(img(), {20, 20}, {60, 60}, Qt::LeftButton);  // a plain drag explores
+    QCOMPARE(drags.size(), size_t{0});
+    WaitDrawn();
+    for (const char* item : {"", "", "lorenz11"}) {
+        if (*item != '\0') {
+            Run(item);
+        }
+        Drag(img(), {20, 20}, {60, 60}, Qt::LeftButton, Qt::ControlModifier);
+        QVERIFY(!drags.empty());
+        const QMimeData& mime = *drags.back();
+        QVERIFY(mime.hasImage());
+        QCOMPARE(qvariant_cast<QImage>(mime.imageData()), ToDisplayImage(picture()));
+        QVERIFY(mime.hasFormat(QStringLiteral("text/uri-list")));
+        QCOMPARE(mime.urls().size(), 1);
+        const QString file = mime.urls()[0].toLocalFile();
+        QVERIFY2(file.endsWith(QStringLiteral(".png")), qPrintable(file));
+        QCOMPARE(QImage(file).convertToFormat(QImage::Format_RGB32), ToDisplayImage(picture()));
+    }
+    // Each drag has a file of its own.
+    QVERIFY(drags[0]->urls()[0] != drags[1]->urls()[0]);
+}
+
+}  // namespace galleri
+
+QTEST_MAIN(galleri::ExploreTest)
+#include "ExploreTest.moc"
