@@ -28,16 +28,20 @@ struct ScanSettings {
 
 // The points of the scan: the real part of every column and the imaginary part
 // of every row, computed once in the order the form prescribes. A pixel's
-// point is (columnRe[i], rowIm[j]) in both forms.
+// point is (columnRe[i], rowIm[j]) in both forms. Only columns and rows that
+// a 16-bit pixel coordinate can reach have points: the scan fails with a
+// range error where it would write column or row 65536.
 struct ScanGrid {
-    int columns = 0;  // ImgWidth + 1
-    int rows = 0;     // ImgHeight + 1
+    int columns = 0;  // ImgWidth + 1, at most 65536
+    int rows = 0;     // ImgHeight + 1, at most 65536
     std::vector<double> columnRe;
     std::vector<double> rowIm;
 };
 
 // Rows the accumulated form's row table holds (0 to 4096).
 inline constexpr int kRowTableSize = 4097;
+// Columns and rows a pixel coordinate can reach (0 to 65535).
+inline constexpr int kPixelCoordinates = 65536;
 
 // Builds the grid for the surface's plane window and picture size. The
 // accumulated form raises the range error for a picture over 4096 rows high.
