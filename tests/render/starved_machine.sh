@@ -63,15 +63,20 @@ for entry in "${cases[@]}"; do
     [ "$lines" = 0 ] || fail "$what: succeeded but printed: $(head -c 300 err.txt)"
     [ -s "$output" ] || fail "$what: succeeded without writing $output"
     # The same picture as drawn without limits.
-    "$render" "${args[@]}" -o reference.bmp "$figure" 2>/dev/null &&
-      cmp -s "$output" reference.bmp || fail "$what: the picture differs from one drawn without limits"
+    if ! "$render" "${args[@]}" -o reference.bmp "$figure" 2>/dev/null ||
+      ! cmp -s "$output" reference.bmp; then
+      fail "$what: the picture differs from one drawn without limits"
+    fi
     rm -f reference.bmp
   else
     [ "$lines" = 1 ] || fail "$what: status $status with $lines lines instead of one: $(head -c 300 err.txt)"
     [ ! -e "$output" ] || fail "$what: status $status but $output was written"
   fi
-  leftovers=$(ls -A | grep -vxE 'out.txt|err.txt' | grep -vxF "$output")
-  [ -z "$leftovers" ] || fail "$what: left files behind: $leftovers"
+  leftovers=()
+  for f in * .[!.]*; do
+    case $f in out.txt | err.txt | "$output" | '*' | '.[!.]*') ;; *) leftovers+=("$f") ;; esac
+  done
+  [ ${#leftovers[@]} = 0 ] || fail "$what: left files behind: ${leftovers[*]}"
   echo "ok: $what: status $status"
 done
 
