@@ -42,6 +42,7 @@ bool ColumnStream::Start(ThreadPool& pool, int workers, KernelFn kernel, const E
     ring_.assign(static_cast<size_t>(ringBlocks * progress_.blockPixels), 0);
 
     source_.total = columns * rows;
+    source_.blockPixels = progress_.blockPixels;
     source_.next.store(0, std::memory_order_relaxed);
     source_.limit.store(std::min(ringBlocks * progress_.blockPixels, source_.total),
                         std::memory_order_release);

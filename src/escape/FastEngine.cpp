@@ -64,6 +64,9 @@ bool NextPixels(PixelSource& source, int64_t& begin, int64_t& end) {
         if (b >= stop) {
             return false;
         }
+        if (source.blockPixels > 0) {
+            stop = std::min(stop, (b / source.blockPixels + 1) * source.blockPixels);
+        }
         run = std::min(std::clamp<int64_t>((source.total - b) / 16, kMinChunk, source.chunk),
                        stop - b);
     } while (!source.next.compare_exchange_weak(b, b + run, std::memory_order_relaxed));

@@ -224,6 +224,8 @@ class Lanes {
     }
 
   private:
+    // A run lies in one block of the source, so its colours lie one after
+    // another in the ring and count for one block.
     bool Take(int64_t& out, int& block, double& px, double& py) {
         if (cur_ == end_) {
             if (!NextPixels(*job_.source, cur_, end_)) {
@@ -233,24 +235,14 @@ class Lanes {
             row_ = static_cast<int>(cur_ % job_.rows);
             ring_ = cur_ % job_.ringPixels;
             if (job_.progress != nullptr) {
-                const int64_t b = cur_ / job_.progress->blockPixels;
-                blockEnd_ = (b + 1) * job_.progress->blockPixels;
-                slot_ = static_cast<int>(b % job_.progress->count);
+                slot_ = static_cast<int>(cur_ / job_.progress->blockPixels % job_.progress->count);
             }
         }
-        out = ring_;
+        ++cur_;
+        out = ring_++;
         block = slot_;
         px = job_.columnRe[col_];
         py = job_.rowIm[row_];
-        if (++ring_ == job_.ringPixels) {
-            ring_ = 0;
-        }
-        if (++cur_ == blockEnd_) {
-            blockEnd_ += job_.progress->blockPixels;
-            if (++slot_ == job_.progress->count) {
-                slot_ = 0;
-            }
-        }
         if (++row_ == job_.rows) {
             row_ = 0;
             ++col_;
@@ -276,7 +268,7 @@ class Lanes {
     int64_t out_[K][W];
     int block_[K][W];
     int live_ = K * W;
-    int64_t cur_ = 0, end_ = 0, ring_ = 0, blockEnd_ = -1;
+    int64_t cur_ = 0, end_ = 0, ring_ = 0;
     int col_ = 0, row_ = 0, slot_ = 0;
     int doneSlot_ = 0;
     int64_t doneCount_ = 0;

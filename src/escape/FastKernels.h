@@ -11,11 +11,13 @@ namespace galleri {
 
 // Hands out runs of pixel indices to the kernels of all threads. Pixel k is
 // column k / rows, row k % rows of the job. Runs end below `limit`, which a
-// scan raises as it takes the finished columns (and lowers to 0 to stop).
+// scan raises as it takes the finished columns (and lowers to 0 to stop),
+// and never cross a multiple of blockPixels.
 struct PixelSource {
     std::atomic<int64_t> next{0};
     std::atomic<int64_t> limit{0};
     int64_t total = 0;
+    int64_t blockPixels = 0;  // 0: one block
     int chunk = 64;
 };
 
@@ -25,7 +27,8 @@ struct PixelSource {
 bool NextPixels(PixelSource& source, int64_t& begin, int64_t& end);
 
 // Finished pixels per block of a scan computed ahead: block b of the job is
-// pixels [b * blockPixels, (b + 1) * blockPixels) and counts in slot b % slots.
+// pixels [b * blockPixels, (b + 1) * blockPixels) (the source's blocks) and
+// counts in slot b % count.
 // The thread that completes a block wakes whoever waits for it.
 struct BlockProgress {
     struct Slot {
@@ -44,7 +47,7 @@ void PixelsDone(BlockProgress& progress, int slot, int64_t n);
 
 // One job for a kernel: the points, the iteration budget and where the
 // colours go. Pixel k's colour goes to out[k % ringPixels]: a scan computed
-// ahead writes into a ring of blocks, anything else into one whole block.
+// ahead writes into a ring of whole blocks, anything else into one block.
 struct KernelJob {
     const EscapeParams* params = nullptr;
     const double* columnRe = nullptr;  // real parts of the job's columns
