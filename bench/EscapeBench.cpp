@@ -194,6 +194,41 @@ void Register(const Command& c, int w, int h, bool scalar, int threads, bool wat
         ->UseRealTime();
 }
 
+// A field of /proc/self/status in KB.
+long StatusKb(const std::string& field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(field + ":", 0) == 0) {
+            return std::stol(line.substr(field.size() + 1));
+        }
+    }
+    return 0;
+}
+
+// A poster drawn through the core, as galleri-render draws it: the peak of
+// resident memory over the drawing against the picture's colour buffer. The
+// engine's share is what exceeds 1.
+void RegisterPoster(const Command& c, int w, int h) {
+    const std::string name =
+        std::string("poster/") + c.caption + "@" + std::to_string(w) + "x" + std::to_string(h);
+    benchmark::RegisterBenchmark(name.c_str(),
+                                 [&c, w, h](benchmark::State& state) {
+                                     for (auto _ : state) {
+                                         // Writing 5 to clear_refs starts the peak afresh.
+                                         std::ofstream("/proc/self/clear_refs") << "5";
+                                         const long before = StatusKb("VmRSS");
+                                         Draw(c, DefaultFastEngine(), w, h, false);
+                                         const double picture = 4.0 * w * h / 1024;
+                                         state.counters["peak/picture"] =
+                                             (StatusKb("VmHWM") - before) / picture;
+                                     }
+                                 })
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1);
+}
+
 // The kernel alone on one thread, the whole picture as one block, outside a
 // scan: the per-core speed of an instruction-set path, without threads,
 // blocks or pixel writes. CPU time here is the kernel's own.
@@ -233,6 +268,13 @@ class TableReporter : public benchmark::ConsoleReporter {
                 name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
                 name.resize(name.size() - suffix.size());
             }
+            if (name.rfind("poster/", 0) == 0) {
+                const auto it = r.counters.find("peak/picture");
+                if (it != r.counters.end()) {
+                    posters_.emplace_back(name.substr(7, name.find('/', 7) - 7), it->second.value);
+                }
+                continue;
+            }
             const size_t slash = name.rfind('/');
             Row& row = rows_[name.substr(0, slash)];
             if (row.order == 0) {
@@ -246,6 +288,9 @@ class TableReporter : public benchmark::ConsoleReporter {
                 row.iterations = it->second.value;
             }
             row.times[name.substr(slash + 1)] = ms;
+            if (const auto busy = r.counters.find("busy"); busy != r.counters.end()) {
+                row.busy[name.substr(slash + 1)] = busy->second.value;
+            }
         }
     }
     void PrintTable(int threads) const {
@@ -257,7 +302,8 @@ class TableReporter : public benchmark::ConsoleReporter {
         const std::string all = "fast:" + std::to_string(threads);
         std::printf(
             "\n| figure | iterations | scalar, 1 thread | fast, 1 thread | fast, %d threads | "
-            "Giter/s | speed-up | scaling |\n|---|---:|---:|---:|---:|---:|---:|---:|\n",
+            "Giter/s | speed-up | scaling | workers busy "
+            "|\n|---|---:|---:|---:|---:|---:|---:|---:|---:|\n",
             threads);
         auto cell = [](double ms) {
             char b[32];
@@ -286,10 +332,21 @@ class TableReporter : public benchmark::ConsoleReporter {
                 return it == row.times.end() ? 0.0 : it->second;
             };
             const double s = t("scalar:1"), f1 = t("fast:1"), fa = t(all);
-            std::printf("| %s | %.0f | %s | %s | %s | %s | %s | %s |\n", key.c_str(),
+            const auto busy = row.busy.find(all);
+            char busyCell[16] = "-";
+            if (busy != row.busy.end()) {
+                std::snprintf(busyCell, sizeof busyCell, "%.1f%%", 100 * busy->second);
+            }
+            std::printf("| %s | %.0f | %s | %s | %s | %s | %s | %s | %s |\n", key.c_str(),
                         row.iterations, cell(s).c_str(), cell(f1).c_str(), cell(fa).c_str(),
                         rate(row.iterations, fa).c_str(), ratio(s, fa).c_str(),
-                        ratio(f1, fa).c_str());
+                        ratio(f1, fa).c_str(), busyCell);
+        }
+        for (const auto& [poster, peak] : posters_) {
+            std::printf(
+                "\nPoster %s drawn as galleri-render draws it: peak memory %.3f times its "
+                "colour buffer.\n",
+                poster.c_str(), peak);
         }
         if (kernels.empty()) {
             return;
@@ -314,7 +371,9 @@ class TableReporter : public benchmark::ConsoleReporter {
         int order = 0;
         double iterations = 0;
         std::map<std::string, double> times;
+        std::map<std::string, double> busy;  // share of the time the workers had work
     };
+    std::vector<std::pair<std::string, double>> posters_;
     std::map<std::string, Row> rows_;
     int count_ = 0;
 };
@@ -361,6 +420,9 @@ int main(int argc, char** argv) {
                 Register(*c, w, h, false, threads, false);
             }
         }
+    }
+    if (const Command* c = FindCommand("j_1"); c && c->Enabled()) {
+        RegisterPoster(*c, 20000, 15000);
     }
     for (const std::string& name : kKernelOnly) {
         if (const Command* c = FindCommand(name); c && c->Enabled()) {
