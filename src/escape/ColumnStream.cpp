@@ -23,8 +23,12 @@ bool ColumnStream::Start(ThreadPool& pool, int workers, KernelFn kernel, const E
     const int64_t rows = grid.rows;
     const int columns = grid.columns - first;
     blocks_ = (columns + blockColumns - 1) / blockColumns;
-    const int ringBlocks =
-        static_cast<int>(std::min<int64_t>(std::max(2, kRingColumns / blockColumns), blocks_));
+    // At most kRingColumns and, in a narrow picture, about a quarter of its
+    // columns; at least two blocks, so that the workers can go on while the
+    // scan writes one.
+    const int ringBlocks = static_cast<int>(std::min<int64_t>(
+        std::clamp<int64_t>(kRingColumns / blockColumns, 2, std::max<int64_t>(2, blocks_ / 4)),
+        blocks_));
     kernel_ = kernel;
     params_ = &params;
     grid_ = &grid;
@@ -79,7 +83,10 @@ int64_t ColumnStream::BlockPixels(int64_t block) const {
     return columns * grid_->rows;
 }
 
-void ColumnStream::TakeNext(uint32_t* out) {
+const uint32_t* ColumnStream::TakeNext() {
+    if (taken_ > 0) {
+        Release(taken_ - 1);
+    }
     const int slot = static_cast<int>(taken_ % progress_.count);
     BlockProgress::Slot& s = slots_[slot];
     {
@@ -87,25 +94,23 @@ void ColumnStream::TakeNext(uint32_t* out) {
         progress_.completed.wait(
             lock, [&] { return s.done.load(std::memory_order_acquire) == s.target; });
     }
-    const auto from = ring_.begin() + slot * progress_.blockPixels;
-    std::copy(from, from + s.target, out);
-
-    // The place is free: it counts the block a whole ring further on, and
-    // the workers may go that far.
-    const int64_t later = taken_ + progress_.count;
     ++taken_;
-    if (later < blocks_) {
-        s.done.store(0, std::memory_order_relaxed);
-        s.target = BlockPixels(later);
-        source_.limit.store(std::min(later * progress_.blockPixels + s.target, source_.total),
-                            std::memory_order_release);
-        Wake();
-    }
+    return ring_.data() + slot * progress_.blockPixels;
 }
 
-void ColumnStream::Wake() {
-    // Workers that ran dry at the old limit go on; busy ones just look again
-    // when they run dry.
+void ColumnStream::Release(int64_t block) {
+    // The block's place counts the block a whole ring further on, and the
+    // workers may go that far; those that ran dry go on, busy ones look
+    // again when they run dry.
+    const int64_t later = block + progress_.count;
+    if (later >= blocks_) {
+        return;
+    }
+    BlockProgress::Slot& s = slots_[block % progress_.count];
+    s.done.store(0, std::memory_order_relaxed);
+    s.target = BlockPixels(later);
+    source_.limit.store(std::min(later * progress_.blockPixels + s.target, source_.total),
+                        std::memory_order_release);
     pool_->Run(*this, workers_);
 }
 

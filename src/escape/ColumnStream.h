@@ -19,8 +19,9 @@ class ThreadPool;
 // ring is full, and the ring's columns bound the memory.
 class ColumnStream {
   public:
-    // Columns the ring holds at most (at least two blocks).
-    static constexpr int kRingColumns = 256;
+    // Columns the ring holds at most (at least two blocks, about a quarter
+    // of the scan's columns when that is less).
+    static constexpr int kRingColumns = 128;
 
     ColumnStream() = default;
     ~ColumnStream() { Stop(); }
@@ -35,9 +36,10 @@ class ColumnStream {
     bool Active() const { return pool_ != nullptr; }
     // Whether the scan's next block is [first, first + count) of this scan.
     bool IsNext(const EscapeParams& params, const ScanGrid& grid, int first, int count) const;
-    // Waits for the next block, copies its colours to out (column after
-    // column) and gives its place in the ring to a later block.
-    void TakeNext(uint32_t* out);
+    // Gives the place of the block taken last to a later block, waits for
+    // the next block and returns its colours (column after column), valid
+    // until the next call or Stop.
+    const uint32_t* TakeNext();
     // Drops the work ahead: the lanes in flight finish, nothing new starts.
     void Stop();
 
@@ -45,7 +47,7 @@ class ColumnStream {
 
   private:
     int64_t BlockPixels(int64_t block) const;
-    void Wake();
+    void Release(int64_t block);
 
     ThreadPool* pool_ = nullptr;
     int workers_ = 0;

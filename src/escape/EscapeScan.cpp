@@ -11,9 +11,15 @@ namespace galleri {
 namespace {
 
 // Columns the scan asks for at a time when no message point comes between
-// them: nobody sees the picture before the scan's end, or the figure has no
-// message points. The fast engine computes further ahead still.
-constexpr int kUnwatchedBlock = 64;
+// them (nobody sees the picture before the scan's end, or the figure has no
+// message points): at most 32, and an eighth of a narrow picture, so that
+// its buffers stay well below the picture's size. The fast engine computes
+// further ahead still.
+constexpr int kUnwatchedBlock = 32;
+
+int UnwatchedBlock(int columns) {
+    return std::clamp(columns / 8, 1, kUnwatchedBlock);
+}
 
 void Repaint(Surface& surface, RepaintOp op) {
     switch (op) {
@@ -75,6 +81,13 @@ ScanGrid MakeScanGrid(double left, double right, double bottom, double top, int 
     return grid;
 }
 
+const uint32_t* EscapeEngine::Columns(const EscapeParams& params, const ScanGrid& grid, int first,
+                                      int count, std::vector<uint32_t>& buffer) {
+    buffer.resize(static_cast<size_t>(count) * grid.rows);
+    ComputeColumns(params, grid, first, count, buffer.data());
+    return buffer.data();
+}
+
 void ScalarEngine::ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first,
                                   int count, uint32_t* out) {
     for (int c = 0; c < count; ++c) {
@@ -121,9 +134,8 @@ void EscapeScan(Surface& surface, const ScanSettings& settings, const EscapePara
     // looks, and far fewer hand-overs are needed.
     const int blockLimit = settings.messageInterval > 0 && surface.Host().Watched()
                                ? settings.messageInterval
-                               : kUnwatchedBlock;
-    std::vector<uint32_t> block(static_cast<size_t>(std::min(blockLimit, grid.columns)) *
-                                grid.rows);
+                               : UnwatchedBlock(grid.columns);
+    std::vector<uint32_t> buffer;
 
     int i = 0;
     while (true) {
@@ -135,10 +147,10 @@ void EscapeScan(Surface& surface, const ScanSettings& settings, const EscapePara
         // Columns up to the next message point can be computed ahead: nothing
         // else can change the picture or the stop request before it.
         const int count = std::min(blockLimit - (i % blockLimit), grid.columns - i);
-        engine.ComputeColumns(params, grid, i, count, block.data());
+        const uint32_t* block = engine.Columns(params, grid, i, count, buffer);
         bool stop = false;
         for (int c = 0; c < count && !stop; ++c) {
-            WriteColumn(surface, i, block.data() + static_cast<size_t>(c) * grid.rows, grid.rows,
+            WriteColumn(surface, i, block + static_cast<size_t>(c) * grid.rows, grid.rows,
                         int64_t{height} + 1);
             ++i;
             if (settings.messageInterval > 0 && i % settings.messageInterval == 0) {

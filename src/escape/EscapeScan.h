@@ -56,6 +56,11 @@ class EscapeEngine {
     // grid.rows values from the top row down.
     virtual void ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first,
                                 int count, uint32_t* out) = 0;
+    // The same colours for the scan, which only reads them: a pointer that
+    // stays valid until the next call or EndScan. This one computes them
+    // into `buffer`; an engine that holds them already may point at them.
+    virtual const uint32_t* Columns(const EscapeParams& params, const ScanGrid& grid, int first,
+                                    int count, std::vector<uint32_t>& buffer);
     // A scan opens with BeginScan and, however it ends, closes with EndScan.
     // In between, params and grid stay the same objects and the columns are
     // asked for in order, so an engine may compute the next block ahead;

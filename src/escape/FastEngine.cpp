@@ -22,7 +22,7 @@ constexpr int kMinChunk = 8;
 // against the limit before each iteration, so n iterations run while
 // n * countStep < limit.
 int64_t IterationBudget(const EscapeParams& params) {
-    if (params.limit <= 0) {
+    if (params.limit <= 0 || params.countStep == 0) {
         return 0;
     }
     const int64_t step = params.countStep;
@@ -201,19 +201,22 @@ void FastEngine::EndScan() {
     inScan_ = false;
 }
 
-void FastEngine::ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first,
-                                int count, uint32_t* out) {
-    const int64_t budget = params.countStep == 0 ? 0 : IterationBudget(params);
-    if (count <= 0 || grid.rows <= 0) {
-        return;
+namespace {
+
+// Without a single iteration (or with a counter that never grows) there is
+// nothing to vectorise: the reference does it.
+bool LeftToReference(int64_t budget) {
+    return budget <= 0 || budget > (int64_t{1} << 52);
+}
+
+}  // namespace
+
+const uint32_t* FastEngine::Streamed(const EscapeParams& params, const ScanGrid& grid, int first,
+                                     int count, int64_t budget) {
+    if (!inScan_) {
+        return nullptr;
     }
-    // Without a single iteration (or with a counter that never grows) there
-    // is nothing to vectorise: the reference does it.
-    if (budget <= 0 || budget > (int64_t{1} << 52)) {
-        ScalarEngine().ComputeColumns(params, grid, first, count, out);
-        return;
-    }
-    if (inScan_ && !stream_->IsNext(params, grid, first, count)) {
+    if (!stream_->IsNext(params, grid, first, count)) {
         // The scan asks for the following blocks, of the same size, next:
         // the workers compute them ahead from here on.
         stream_->Stop();
@@ -222,12 +225,34 @@ void FastEngine::ComputeColumns(const EscapeParams& params, const ScanGrid& grid
                            budget, first, count);
         }
     }
-    if (stream_->Active()) {
-        stream_->TakeNext(out);
+    // Not active at the scan's last block, or when no worker could start.
+    return stream_->Active() ? stream_->TakeNext() : nullptr;
+}
+
+void FastEngine::ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first,
+                                int count, uint32_t* out) {
+    const int64_t budget = IterationBudget(params);
+    if (count <= 0 || grid.rows <= 0) {
         return;
     }
-    // Outside a scan, at its last block, or when no worker could start.
-    ComputeNow(params, grid, first, count, budget, out);
+    if (LeftToReference(budget)) {
+        ScalarEngine().ComputeColumns(params, grid, first, count, out);
+    } else if (const uint32_t* colours = Streamed(params, grid, first, count, budget)) {
+        std::copy(colours, colours + int64_t{count} * grid.rows, out);
+    } else {
+        ComputeNow(params, grid, first, count, budget, out);
+    }
+}
+
+const uint32_t* FastEngine::Columns(const EscapeParams& params, const ScanGrid& grid, int first,
+                                    int count, std::vector<uint32_t>& buffer) {
+    const int64_t budget = IterationBudget(params);
+    if (count > 0 && grid.rows > 0 && !LeftToReference(budget)) {
+        if (const uint32_t* colours = Streamed(params, grid, first, count, budget)) {
+            return colours;
+        }
+    }
+    return EscapeEngine::Columns(params, grid, first, count, buffer);
 }
 
 FastEngine& DefaultFastEngine() {

@@ -48,12 +48,18 @@ class FastEngine : public EscapeEngine {
 
     void ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first, int count,
                         uint32_t* out) override;
+    const uint32_t* Columns(const EscapeParams& params, const ScanGrid& grid, int first, int count,
+                            std::vector<uint32_t>& buffer) override;
     void BeginScan() override;
     void EndScan() override;
 
   private:
     struct Block;
     int Crew(int64_t pixels) const;
+    // The next block of the scan from the workers computing ahead; null
+    // outside a scan, at its last block or without workers.
+    const uint32_t* Streamed(const EscapeParams& params, const ScanGrid& grid, int first, int count,
+                             int64_t budget);
     void ComputeNow(const EscapeParams& params, const ScanGrid& grid, int first, int count,
                     int64_t budget, uint32_t* out);
     ThreadPool& Pool();
