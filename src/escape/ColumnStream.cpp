@@ -65,6 +65,7 @@ bool ColumnStream::Start(ThreadPool& pool, int workers, KernelFn kernel, const E
     if (pool.Run(*this, workers) == 0) {
         pool_ = nullptr;
         ring_ = {};
+        slots_.reset();
         return false;
     }
     return true;
