@@ -4,9 +4,15 @@
 // number of iterations the figure takes and the iterations per second; at
 // the end a table of the speed-ups is printed in Markdown.
 #include <benchmark/benchmark.h>
+#include <sched.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,6 +36,9 @@ bool IsEscapeTime(const Command& c) {
 SimdPath gPath = SimdPath::Auto;
 
 const std::vector<std::string> kHeavy = {"m_5", "jd_9", "jd_10", "m_4", "m_8"};
+// Drawn also as galleri-render draws them, where nobody watches (larger
+// hand-overs between the scan and the workers), at both sizes.
+const std::vector<std::string> kScaling = {"m_4", "m_5", "jd_9", "jd_10"};
 const std::vector<std::string> kKernelOnly = {
     "m_5", "jd_9", "jd_10", "m_4", "m_8", "j_4", "binary decomposition"};
 
@@ -75,8 +84,9 @@ class CapturingEngine : public EscapeEngine {
     ScanGrid grid;
 };
 
-void Draw(const Command& c, EscapeEngine& engine, int w, int h) {
+void Draw(const Command& c, EscapeEngine& engine, int w, int h, bool watched = true) {
     HeadlessPlatform platform(w, h);
+    platform.watched = watched;
     Surface surface(platform);
     surface.SetEngine(&engine);
     RunFigure(surface, c);
@@ -95,20 +105,86 @@ uint64_t Iterations(const Command& c, int w, int h) {
     return cache[key] = counter.iterations;
 }
 
-// Engines: "scalar" on one thread, "fast" with a thread count.
-void Register(const Command& c, int w, int h, bool scalar, int threads) {
+// Keeps the calling thread, and the threads it starts, on one processor
+// while it lives: a one-thread run then has one core, its scan and its
+// worker included, and the scaling compares one core with all.
+class OneProcessor {
+  public:
+    OneProcessor() {
+        pinned_ = sched_getaffinity(0, sizeof saved_, &saved_) == 0;
+        if (pinned_) {
+            cpu_set_t one;
+            CPU_ZERO(&one);
+            for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+                if (CPU_ISSET(cpu, &saved_)) {
+                    CPU_SET(cpu, &one);
+                    break;
+                }
+            }
+            pinned_ = sched_setaffinity(0, sizeof one, &one) == 0;
+        }
+    }
+    ~OneProcessor() {
+        if (pinned_) {
+            sched_setaffinity(0, sizeof saved_, &saved_);
+        }
+    }
+    OneProcessor(const OneProcessor&) = delete;
+    OneProcessor& operator=(const OneProcessor&) = delete;
+
+  private:
+    cpu_set_t saved_;
+    bool pinned_ = false;
+};
+
+// Seconds the process's other threads (the engine's workers) spent running
+// or ready to run, from the kernel's scheduler statistics. Over a drawing,
+// divided by its wall time and the workers, it says how much of the time
+// the workers had work: time they slept waiting for the scan is lost, time
+// another program held the processor is not. So it shows idle cores even
+// on a busy machine.
+double OtherThreadsSeconds() {
+    const std::string self = std::to_string(static_cast<long>(gettid()));
+    double seconds = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        if (task.path().filename() == self) {
+            continue;
+        }
+        std::ifstream in(task.path() / "schedstat");
+        double running = 0, waiting = 0;
+        if (in >> running >> waiting) {
+            seconds += (running + waiting) * 1e-9;
+        }
+    }
+    return seconds;
+}
+
+// Engines: "scalar" on one thread, "fast" with a thread count; one-thread
+// runs on one processor. Unwatched runs draw as galleri-render does.
+void Register(const Command& c, int w, int h, bool scalar, int threads, bool watched = true) {
     const std::string name = std::string(c.caption) + "@" + std::to_string(w) + "x" +
-                             std::to_string(h) + "/" + (scalar ? "scalar" : "fast") + ":" +
-                             std::to_string(threads);
+                             std::to_string(h) + (watched ? "" : " unwatched") + "/" +
+                             (scalar ? "scalar" : "fast") + ":" + std::to_string(threads);
     benchmark::RegisterBenchmark(
         name.c_str(),
-        [&c, w, h, scalar, threads](benchmark::State& state) {
+        [&c, w, h, scalar, threads, watched](benchmark::State& state) {
             const uint64_t n = Iterations(c, w, h);
+            std::optional<OneProcessor> pin;
+            if (threads == 1) {
+                pin.emplace();
+            }
             ScalarEngine reference;
             FastEngine fast(threads, gPath);
             EscapeEngine& engine = scalar ? static_cast<EscapeEngine&>(reference) : fast;
+            const double busyBefore = OtherThreadsSeconds();
+            const auto started = std::chrono::steady_clock::now();
             for (auto _ : state) {
-                Draw(c, engine, w, h);
+                Draw(c, engine, w, h, watched);
+            }
+            const double wall =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            if (!scalar) {
+                state.counters["busy"] = (OtherThreadsSeconds() - busyBefore) / (wall * threads);
             }
             state.counters["iterations"] = static_cast<double>(n);
             state.counters["iter/s"] = benchmark::Counter(
@@ -116,6 +192,41 @@ void Register(const Command& c, int w, int h, bool scalar, int threads) {
         })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+}
+
+// A field of /proc/self/status in KB.
+long StatusKb(const std::string& field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(field + ":", 0) == 0) {
+            return std::stol(line.substr(field.size() + 1));
+        }
+    }
+    return 0;
+}
+
+// A poster drawn through the core, as galleri-render draws it: the peak of
+// resident memory over the drawing against the picture's colour buffer. The
+// engine's share is what exceeds 1.
+void RegisterPoster(const Command& c, int w, int h) {
+    const std::string name =
+        std::string("poster/") + c.caption + "@" + std::to_string(w) + "x" + std::to_string(h);
+    benchmark::RegisterBenchmark(name.c_str(),
+                                 [&c, w, h](benchmark::State& state) {
+                                     for (auto _ : state) {
+                                         // Writing 5 to clear_refs starts the peak afresh.
+                                         std::ofstream("/proc/self/clear_refs") << "5";
+                                         const long before = StatusKb("VmRSS");
+                                         Draw(c, DefaultFastEngine(), w, h, false);
+                                         const double picture = 4.0 * w * h / 1024;
+                                         state.counters["peak/picture"] =
+                                             (StatusKb("VmHWM") - before) / picture;
+                                     }
+                                 })
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1);
 }
 
 // The kernel alone on one thread, the whole picture as one block, outside a
@@ -157,6 +268,13 @@ class TableReporter : public benchmark::ConsoleReporter {
                 name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
                 name.resize(name.size() - suffix.size());
             }
+            if (name.rfind("poster/", 0) == 0) {
+                const auto it = r.counters.find("peak/picture");
+                if (it != r.counters.end()) {
+                    posters_.emplace_back(name.substr(7, name.find('/', 7) - 7), it->second.value);
+                }
+                continue;
+            }
             const size_t slash = name.rfind('/');
             Row& row = rows_[name.substr(0, slash)];
             if (row.order == 0) {
@@ -170,6 +288,9 @@ class TableReporter : public benchmark::ConsoleReporter {
                 row.iterations = it->second.value;
             }
             row.times[name.substr(slash + 1)] = ms;
+            if (const auto busy = r.counters.find("busy"); busy != r.counters.end()) {
+                row.busy[name.substr(slash + 1)] = busy->second.value;
+            }
         }
     }
     void PrintTable(int threads) const {
@@ -181,7 +302,8 @@ class TableReporter : public benchmark::ConsoleReporter {
         const std::string all = "fast:" + std::to_string(threads);
         std::printf(
             "\n| figure | iterations | scalar, 1 thread | fast, 1 thread | fast, %d threads | "
-            "Giter/s | speed-up | scaling |\n|---|---:|---:|---:|---:|---:|---:|---:|\n",
+            "Giter/s | speed-up | scaling | workers busy "
+            "|\n|---|---:|---:|---:|---:|---:|---:|---:|---:|\n",
             threads);
         auto cell = [](double ms) {
             char b[32];
@@ -210,10 +332,21 @@ class TableReporter : public benchmark::ConsoleReporter {
                 return it == row.times.end() ? 0.0 : it->second;
             };
             const double s = t("scalar:1"), f1 = t("fast:1"), fa = t(all);
-            std::printf("| %s | %.0f | %s | %s | %s | %s | %s | %s |\n", key.c_str(),
+            const auto busy = row.busy.find(all);
+            char busyCell[16] = "-";
+            if (busy != row.busy.end()) {
+                std::snprintf(busyCell, sizeof busyCell, "%.1f%%", 100 * busy->second);
+            }
+            std::printf("| %s | %.0f | %s | %s | %s | %s | %s | %s | %s |\n", key.c_str(),
                         row.iterations, cell(s).c_str(), cell(f1).c_str(), cell(fa).c_str(),
                         rate(row.iterations, fa).c_str(), ratio(s, fa).c_str(),
-                        ratio(f1, fa).c_str());
+                        ratio(f1, fa).c_str(), busyCell);
+        }
+        for (const auto& [poster, peak] : posters_) {
+            std::printf(
+                "\nPoster %s drawn as galleri-render draws it: peak memory %.3f times its "
+                "colour buffer.\n",
+                poster.c_str(), peak);
         }
         if (kernels.empty()) {
             return;
@@ -238,7 +371,9 @@ class TableReporter : public benchmark::ConsoleReporter {
         int order = 0;
         double iterations = 0;
         std::map<std::string, double> times;
+        std::map<std::string, double> busy;  // share of the time the workers had work
     };
+    std::vector<std::pair<std::string, double>> posters_;
     std::map<std::string, Row> rows_;
     int count_ = 0;
 };
@@ -277,6 +412,17 @@ int main(int argc, char** argv) {
             Register(*c, 1920, 1080, false, 1);
             Register(*c, 1920, 1080, false, threads);
         }
+    }
+    for (const std::string& name : kScaling) {
+        if (const Command* c = FindCommand(name); c && c->Enabled()) {
+            for (auto [w, h] : {std::pair{483, 609}, {1920, 1080}}) {
+                Register(*c, w, h, false, 1, false);
+                Register(*c, w, h, false, threads, false);
+            }
+        }
+    }
+    if (const Command* c = FindCommand("j_1"); c && c->Enabled()) {
+        RegisterPoster(*c, 20000, 15000);
     }
     for (const std::string& name : kKernelOnly) {
         if (const Command* c = FindCommand(name); c && c->Enabled()) {

@@ -10,9 +10,16 @@ namespace galleri {
 
 namespace {
 
-// Columns computed ahead when the figure has no message points; the picture
-// only shows when the command returns, so the block size is invisible.
-constexpr int kBlockWithoutMessages = 256;
+// Columns the scan asks for at a time when no message point comes between
+// them (nobody sees the picture before the scan's end, or the figure has no
+// message points): at most 32, and an eighth of a narrow picture, so that
+// its buffers stay well below the picture's size. The fast engine computes
+// further ahead still.
+constexpr int kUnwatchedBlock = 32;
+
+int UnwatchedBlock(int columns) {
+    return std::clamp(columns / 8, 1, kUnwatchedBlock);
+}
 
 void Repaint(Surface& surface, RepaintOp op) {
     switch (op) {
@@ -28,16 +35,12 @@ void Repaint(Surface& surface, RepaintOp op) {
 }
 
 // Writes one computed column into the picture, top row first. Pixel
-// coordinates are 16-bit: column or row 65536 is a range error.
-void WriteColumn(Surface& surface, int i, const uint32_t* colours, int rows) {
-    if (i > 65535) {
+// coordinates are 16-bit: a picture of more than 65536 rows fails with a range
+// error at row 65536, after the rows above it.
+void WriteColumn(Surface& surface, int i, const uint32_t* colours, int rows, int64_t allRows) {
+    surface.PutColumn(static_cast<uint16_t>(i), colours, rows);
+    if (allRows > rows) {
         throw RangeError();
-    }
-    for (int j = 0; j < rows; ++j) {
-        if (j > 65535) {
-            throw RangeError();
-        }
-        surface.PutPixel(static_cast<uint16_t>(i), static_cast<uint16_t>(j), colours[j]);
     }
 }
 
@@ -46,8 +49,8 @@ void WriteColumn(Surface& surface, int i, const uint32_t* colours, int rows) {
 ScanGrid MakeScanGrid(double left, double right, double bottom, double top, int width, int height,
                       const ScanSettings& settings) {
     ScanGrid grid;
-    grid.columns = width + 1;
-    grid.rows = height + 1;
+    grid.columns = static_cast<int>(std::min<int64_t>(int64_t{width} + 1, kPixelCoordinates));
+    grid.rows = static_cast<int>(std::min<int64_t>(int64_t{height} + 1, kPixelCoordinates));
     const double dx = (right - left) / static_cast<double>(width + settings.divisorExtra);
     const double dy = (top - bottom) / static_cast<double>(height + settings.divisorExtra);
     grid.columnRe.resize(static_cast<size_t>(grid.columns));
@@ -55,7 +58,7 @@ ScanGrid MakeScanGrid(double left, double right, double bottom, double top, int 
     if (settings.form == PointForm::Accumulated) {
         // The row table holds rows 0 to 4096; filling entry 4097 fails before
         // any pixel is set.
-        if (grid.rows > kRowTableSize) {
+        if (int64_t{height} + 1 > kRowTableSize) {
             throw RangeError();
         }
         grid.rowIm[0] = top;
@@ -76,6 +79,13 @@ ScanGrid MakeScanGrid(double left, double right, double bottom, double top, int 
         }
     }
     return grid;
+}
+
+const uint32_t* EscapeEngine::Columns(const EscapeParams& params, const ScanGrid& grid, int first,
+                                      int count, std::vector<uint32_t>& buffer) {
+    buffer.resize(static_cast<size_t>(count) * grid.rows);
+    ComputeColumns(params, grid, first, count, buffer.data());
+    return buffer.data();
 }
 
 void ScalarEngine::ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first,
@@ -107,6 +117,8 @@ void EscapeScan(Surface& surface, const ScanSettings& settings, const EscapePara
                 double left, double right, double bottom, double top) {
     const int width = surface.ImgWidth();
     const int height = surface.ImgHeight();
+    // The grid holds only the columns and rows a pixel coordinate can reach,
+    // so no buffer grows with a size that is bound to fail.
     const ScanGrid grid = MakeScanGrid(left, right, bottom, top, width, height, settings);
 
     EscapeEngine& engine = surface.Engine() ? *surface.Engine() : DefaultFastEngine();
@@ -117,19 +129,29 @@ void EscapeScan(Surface& surface, const ScanSettings& settings, const EscapePara
     engine.BeginScan();
     const ScanGuard guard{engine};
 
-    const int blockLimit =
-        settings.messageInterval > 0 ? settings.messageInterval : kBlockWithoutMessages;
-    std::vector<uint32_t> block(static_cast<size_t>(blockLimit) * grid.rows);
+    // Blocks end at the message points, where the picture may be seen and
+    // the scan stopped; when nobody watches, only the progress display
+    // looks, and far fewer hand-overs are needed.
+    const int blockLimit = settings.messageInterval > 0 && surface.Host().Watched()
+                               ? settings.messageInterval
+                               : UnwatchedBlock(grid.columns);
+    std::vector<uint32_t> buffer;
 
     int i = 0;
     while (true) {
+        if (i == grid.columns) {
+            // Column 65536 of a wider picture: its pixel coordinate does not
+            // fit the pixel operation.
+            throw RangeError();
+        }
         // Columns up to the next message point can be computed ahead: nothing
         // else can change the picture or the stop request before it.
         const int count = std::min(blockLimit - (i % blockLimit), grid.columns - i);
-        engine.ComputeColumns(params, grid, i, count, block.data());
+        const uint32_t* block = engine.Columns(params, grid, i, count, buffer);
         bool stop = false;
         for (int c = 0; c < count && !stop; ++c) {
-            WriteColumn(surface, i, block.data() + static_cast<size_t>(c) * grid.rows, grid.rows);
+            WriteColumn(surface, i, block + static_cast<size_t>(c) * grid.rows, grid.rows,
+                        int64_t{height} + 1);
             ++i;
             if (settings.messageInterval > 0 && i % settings.messageInterval == 0) {
                 Repaint(surface, settings.repaint);

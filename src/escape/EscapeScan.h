@@ -28,16 +28,20 @@ struct ScanSettings {
 
 // The points of the scan: the real part of every column and the imaginary part
 // of every row, computed once in the order the form prescribes. A pixel's
-// point is (columnRe[i], rowIm[j]) in both forms.
+// point is (columnRe[i], rowIm[j]) in both forms. Only columns and rows that
+// a 16-bit pixel coordinate can reach have points: the scan fails with a
+// range error where it would write column or row 65536.
 struct ScanGrid {
-    int columns = 0;  // ImgWidth + 1
-    int rows = 0;     // ImgHeight + 1
+    int columns = 0;  // ImgWidth + 1, at most 65536
+    int rows = 0;     // ImgHeight + 1, at most 65536
     std::vector<double> columnRe;
     std::vector<double> rowIm;
 };
 
 // Rows the accumulated form's row table holds (0 to 4096).
 inline constexpr int kRowTableSize = 4097;
+// Columns and rows a pixel coordinate can reach (0 to 65535).
+inline constexpr int kPixelCoordinates = 65536;
 
 // Builds the grid for the surface's plane window and picture size. The
 // accumulated form raises the range error for a picture over 4096 rows high.
@@ -52,6 +56,11 @@ class EscapeEngine {
     // grid.rows values from the top row down.
     virtual void ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first,
                                 int count, uint32_t* out) = 0;
+    // The same colours for the scan, which only reads them: a pointer that
+    // stays valid until the next call or EndScan. This one computes them
+    // into `buffer`; an engine that holds them already may point at them.
+    virtual const uint32_t* Columns(const EscapeParams& params, const ScanGrid& grid, int first,
+                                    int count, std::vector<uint32_t>& buffer);
     // A scan opens with BeginScan and, however it ends, closes with EndScan.
     // In between, params and grid stay the same objects and the columns are
     // asked for in order, so an engine may compute the next block ahead;

@@ -1,11 +1,11 @@
 #include "escape/FastEngine.h"
 
 #include <algorithm>
-#include <chrono>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
+#include "escape/ColumnStream.h"
 #include "escape/FastKernels.h"
 #include "escape/ThreadPool.h"
 
@@ -22,27 +22,17 @@ constexpr int kMinChunk = 8;
 // against the limit before each iteration, so n iterations run while
 // n * countStep < limit.
 int64_t IterationBudget(const EscapeParams& params) {
-    if (params.limit <= 0) {
+    if (params.limit <= 0 || params.countStep == 0) {
         return 0;
     }
     const int64_t step = params.countStep;
     return (params.limit + step - 1) / step;
 }
 
-// During a scan, blocks cheaper than this are handed to the threads several
-// at a time, up to about this much work, so that waking the threads and
-// waiting for the last pixels of a hand-over stay a small part of it. Bounded
-// in blocks (work dropped when the scan stops) and in columns (memory).
-constexpr double kAheadSeconds = 4e-3;
-constexpr int kMaxAheadBlocks = 16;
-constexpr int kMaxAheadColumns = 256;
-
-double Seconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-using KernelFn = void (*)(const KernelJob&);
+// Pixels worth waking one more thread for: a thread's lanes hold about 50
+// pixels in flight, so with fewer than this it spends much of its time
+// starting and finishing.
+constexpr int kPixelsPerThread = 4096;
 
 KernelFn KernelFor(SimdPath path) {
     switch (path) {
@@ -63,19 +53,25 @@ int DefaultThreads() {
 
 }  // namespace
 
-bool NextPixels(PixelSource& source, int& begin, int& end) {
-    // Runs shrink towards the end of the block, so that no thread is left
+bool NextPixels(PixelSource& source, int64_t& begin, int64_t& end) {
+    // Runs shrink towards the end of the scan, so that no thread is left
     // with a long run of heavy pixels while the others have nothing to do.
-    int b = source.next.load(std::memory_order_relaxed);
-    int run = 0;
+    int64_t b = source.next.load(std::memory_order_relaxed);
+    int64_t stop = 0;
+    int64_t run = 0;
     do {
-        if (b >= source.total) {
+        stop = std::min(source.limit.load(std::memory_order_acquire), source.total);
+        if (b >= stop) {
             return false;
         }
-        run = std::clamp((source.total - b) / 16, kMinChunk, source.chunk);
+        if (source.blockPixels > 0) {
+            stop = std::min(stop, (b / source.blockPixels + 1) * source.blockPixels);
+        }
+        run = std::min(std::clamp<int64_t>((source.total - b) / 16, kMinChunk, source.chunk),
+                       stop - b);
     } while (!source.next.compare_exchange_weak(b, b + run, std::memory_order_relaxed));
     begin = b;
-    end = std::min(b + run, source.total);
+    end = b + run;
     return true;
 }
 
@@ -114,32 +110,29 @@ bool SimdPathSupported(SimdPath path) {
     return false;
 }
 
-// A block handed to the pool: where its pixels come from, what the kernel
-// needs and, for a block computed ahead, where its colours wait.
+// A block computed at once, outside a scan or without workers.
 struct FastEngine::Block {
     PixelSource source;
     KernelJob job;
     KernelFn kernel = nullptr;
-    int first = 0;
-    int count = 0;
-    std::vector<uint32_t> colours;
     void operator()(int) { kernel(job); }
 };
 
-FastEngine::FastEngine(int threads, SimdPath path) : ahead_(std::make_unique<Block>()) {
+FastEngine::FastEngine(int threads, SimdPath path)
+    : pixelsPerThread_(kPixelsPerThread), stream_(std::make_unique<ColumnStream>()) {
     SetThreads(threads);
     SetPath(path);
 }
 
 FastEngine::~FastEngine() {
-    DropAhead();
+    stream_->Stop();
 }
 
 void FastEngine::SetThreads(int threads) {
     const int n = threads > 0 ? threads : DefaultThreads();
     if (n != threads_) {
-        DropAhead();
-        pool_.reset();  // started again, with the new size, when first needed
+        stream_->Stop();
+        pool_.reset();  // made again, with the new size, when first needed
         threads_ = n;
     }
 }
@@ -154,8 +147,12 @@ void FastEngine::SetPath(SimdPath path) {
         throw std::invalid_argument(std::string("this CPU cannot run the ") + SimdPathName(path) +
                                     " kernel");
     }
-    DropAhead();
+    stream_->Stop();
     path_ = path;
+}
+
+void FastEngine::SetPixelsPerThread(int pixels) {
+    pixelsPerThread_ = std::max(pixels, 1);
 }
 
 ThreadPool& FastEngine::Pool() {
@@ -165,120 +162,97 @@ ThreadPool& FastEngine::Pool() {
     return *pool_;
 }
 
-void FastEngine::Prepare(Block& block, const EscapeParams& params, const ScanGrid& grid, int first,
-                         int count, int64_t budget, uint32_t* out) {
-    block.first = first;
-    block.count = count;
-    block.source.total = count * grid.rows;
+int FastEngine::Crew(int64_t pixels) const {
+    const int64_t wanted = (pixels + pixelsPerThread_ - 1) / pixelsPerThread_;
+    return static_cast<int>(std::clamp<int64_t>(wanted, 1, threads_));
+}
+
+void FastEngine::ComputeNow(const EscapeParams& params, const ScanGrid& grid, int first, int count,
+                            int64_t budget, uint32_t* out) {
+    Block block;
+    block.source.total = int64_t{count} * grid.rows;
     block.source.chunk = kChunk;
-    block.source.next.store(0, std::memory_order_relaxed);
+    block.source.limit.store(block.source.total, std::memory_order_relaxed);
     block.job.params = &params;
     block.job.columnRe = grid.columnRe.data() + first;
     block.job.rowIm = grid.rowIm.data();
     block.job.rows = grid.rows;
     block.job.iterations = budget;
     block.job.out = out;
+    block.job.ringPixels = block.source.total;
     block.job.source = &block.source;
     block.kernel = KernelFor(path_);
-}
-
-void FastEngine::ComputeNow(const EscapeParams& params, const ScanGrid& grid, int first, int count,
-                            int64_t budget, uint32_t* out) {
-    Block block;
-    Prepare(block, params, grid, first, count, budget, out);
-    if (threads_ <= 1 || block.source.total <= kChunk) {
-        block(0);
-        return;
-    }
-    ThreadPool& pool = Pool();
-    pool.Start(block);
-    pool.Wait();
-}
-
-void FastEngine::DropAhead() {
-    if (aheadState_ == Ahead::Running) {
-        // No more pixels are handed out; the lanes in flight finish.
-        ahead_->source.next.store(ahead_->source.total, std::memory_order_relaxed);
+    // The calling thread computes too.
+    const int helpers = Crew(block.source.total) - 1;
+    const int woken = helpers > 0 ? Pool().Run(block, helpers) : 0;
+    block(0);
+    if (woken > 0) {
         pool_->Wait();
     }
-    aheadState_ = Ahead::None;
 }
 
 void FastEngine::BeginScan() {
-    DropAhead();
+    stream_->Stop();
     inScan_ = true;
-    columnSeconds_ = 0;
 }
 
 void FastEngine::EndScan() {
-    DropAhead();
+    stream_->Stop();
     inScan_ = false;
 }
 
-void FastEngine::StartAhead(const EscapeParams& params, const ScanGrid& grid, int first,
-                            int blockColumns, int64_t budget) {
-    // Blocks that take well under the cost of waking the threads are
-    // computed several at a time.
-    int blocks = 1;
-    const double blockSeconds = columnSeconds_ * blockColumns;
-    if (blockSeconds > 0 && blockSeconds < kAheadSeconds) {
-        blocks = static_cast<int>(std::min(kAheadSeconds / blockSeconds, double{kMaxAheadBlocks}));
+namespace {
+
+// Without a single iteration (or with a counter that never grows) there is
+// nothing to vectorise: the reference does it.
+bool LeftToReference(int64_t budget) {
+    return budget <= 0 || budget > (int64_t{1} << 52);
+}
+
+}  // namespace
+
+const uint32_t* FastEngine::Streamed(const EscapeParams& params, const ScanGrid& grid, int first,
+                                     int count, int64_t budget) {
+    if (!inScan_) {
+        return nullptr;
     }
-    const int columns = std::min({std::max(1, blocks) * blockColumns,
-                                  std::max(blockColumns, kMaxAheadColumns), grid.columns - first});
-    std::vector<uint32_t>& colours = ahead_->colours;
-    if (colours.size() < static_cast<size_t>(columns) * grid.rows) {
-        colours.resize(static_cast<size_t>(columns) * grid.rows);
+    if (!stream_->IsNext(params, grid, first, count)) {
+        // The scan asks for the following blocks, of the same size, next:
+        // the workers compute them ahead from here on.
+        stream_->Stop();
+        if (first + count < grid.columns) {
+            stream_->Start(Pool(), Crew(int64_t{count} * grid.rows), KernelFor(path_), params, grid,
+                           budget, first, count);
+        }
     }
-    Prepare(*ahead_, params, grid, first, columns, budget, colours.data());
-    aheadStarted_ = Seconds();
-    Pool().Start(*ahead_);
-    aheadState_ = Ahead::Running;
+    // Not active at the scan's last block, or when no worker could start.
+    return stream_->Active() ? stream_->TakeNext() : nullptr;
 }
 
 void FastEngine::ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first,
                                 int count, uint32_t* out) {
-    const int total = count * grid.rows;
-    const int64_t budget = params.countStep == 0 ? 0 : IterationBudget(params);
-    if (total <= 0) {
+    const int64_t budget = IterationBudget(params);
+    if (count <= 0 || grid.rows <= 0) {
         return;
     }
-    // Without a single iteration (or with a counter that never grows) there
-    // is nothing to vectorise: the reference does it.
-    if (budget <= 0 || budget > (int64_t{1} << 52)) {
+    if (LeftToReference(budget)) {
         ScalarEngine().ComputeColumns(params, grid, first, count, out);
-        return;
-    }
-    if (!inScan_) {
-        ComputeNow(params, grid, first, count, budget, out);
-        return;
-    }
-
-    const int aheadEnd = ahead_->first + ahead_->count;
-    if (aheadState_ != Ahead::None && first >= ahead_->first && first + count <= aheadEnd) {
-        if (aheadState_ == Ahead::Running) {
-            pool_->Wait();
-            columnSeconds_ = (Seconds() - aheadStarted_) / ahead_->count;
-            aheadState_ = Ahead::Ready;
-        }
-        const auto from = ahead_->colours.begin() +
-                          static_cast<std::ptrdiff_t>(first - ahead_->first) * grid.rows;
-        std::copy(from, from + total, out);
-        if (first + count < aheadEnd) {
-            return;  // the next block is ready too
-        }
-        aheadState_ = Ahead::None;
+    } else if (const uint32_t* colours = Streamed(params, grid, first, count, budget)) {
+        std::copy(colours, colours + int64_t{count} * grid.rows, out);
     } else {
-        DropAhead();
-        const double started = Seconds();
         ComputeNow(params, grid, first, count, budget, out);
-        columnSeconds_ = (Seconds() - started) / count;
     }
+}
 
-    // The scan asks for the following blocks, of the same size, next.
-    if (first + count < grid.columns) {
-        StartAhead(params, grid, first + count, count, budget);
+const uint32_t* FastEngine::Columns(const EscapeParams& params, const ScanGrid& grid, int first,
+                                    int count, std::vector<uint32_t>& buffer) {
+    const int64_t budget = IterationBudget(params);
+    if (count > 0 && grid.rows > 0 && !LeftToReference(budget)) {
+        if (const uint32_t* colours = Streamed(params, grid, first, count, budget)) {
+            return colours;
+        }
     }
+    return EscapeEngine::Columns(params, grid, first, count, buffer);
 }
 
 FastEngine& DefaultFastEngine() {

@@ -6,6 +6,7 @@
 
 namespace galleri {
 
+class ColumnStream;
 class ThreadPool;
 
 // The instruction set the fast engine's kernel runs on.
@@ -20,12 +21,14 @@ const char* SimdPathName(SimdPath path);
 // Whether this CPU (and this build) can run the path; Auto always can.
 bool SimdPathSupported(SimdPath path);
 
-// Computes the columns of a block on all threads at once, each thread
+// Computes the columns of a block on several threads at once, each thread
 // running a vectorised kernel over pixels it takes from the block in small
 // runs (so heavy columns are shared out). The colours are exactly those of
-// the scalar reference. During a scan it computes the next block while the
-// scan writes the current one and handles messages; a scan that stops drops
-// that work at once. Used from one thread at a time.
+// the scalar reference. During a scan the workers compute the following
+// blocks ahead without pausing between them, while the scan writes the
+// current one and handles messages; a scan that stops drops that work at
+// once. Only as many threads as a block can use are woken. Used from one
+// thread at a time.
 class FastEngine : public EscapeEngine {
   public:
     // threads 0: one per core.
@@ -38,34 +41,35 @@ class FastEngine : public EscapeEngine {
     // std::invalid_argument.
     void SetPath(SimdPath path);
     SimdPath Path() const { return path_; }  // resolved, never Auto
+    // A block of n pixels wakes at most one thread per this many pixels
+    // (at least one thread): waking a thread for less work costs more than
+    // it gains. Tests set 1 to give every thread a share of small blocks.
+    void SetPixelsPerThread(int pixels);
 
     void ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first, int count,
                         uint32_t* out) override;
+    const uint32_t* Columns(const EscapeParams& params, const ScanGrid& grid, int first, int count,
+                            std::vector<uint32_t>& buffer) override;
     void BeginScan() override;
     void EndScan() override;
 
   private:
     struct Block;
-    void Prepare(Block& block, const EscapeParams& params, const ScanGrid& grid, int first,
-                 int count, int64_t budget, uint32_t* out);
+    int Crew(int64_t pixels) const;
+    // The next block of the scan from the workers computing ahead; null
+    // outside a scan, at its last block or without workers.
+    const uint32_t* Streamed(const EscapeParams& params, const ScanGrid& grid, int first, int count,
+                             int64_t budget);
     void ComputeNow(const EscapeParams& params, const ScanGrid& grid, int first, int count,
                     int64_t budget, uint32_t* out);
-    void DropAhead();
-    void StartAhead(const EscapeParams& params, const ScanGrid& grid, int first, int blockColumns,
-                    int64_t budget);
     ThreadPool& Pool();
 
     int threads_ = 0;
+    int pixelsPerThread_;
     SimdPath path_ = SimdPath::Portable;
     std::unique_ptr<ThreadPool> pool_;
+    std::unique_ptr<ColumnStream> stream_;
     bool inScan_ = false;
-    // Columns of the scan computed ahead: one or, for cheap figures, several
-    // blocks, so that handing work to the threads stays a small part.
-    enum class Ahead { None, Running, Ready };
-    std::unique_ptr<Block> ahead_;
-    Ahead aheadState_ = Ahead::None;
-    double aheadStarted_ = 0;   // seconds on the steady clock
-    double columnSeconds_ = 0;  // wall time of one column, last measured
 };
 
 // The engine of every surface that names none: one fast engine for the

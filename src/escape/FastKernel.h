@@ -166,7 +166,9 @@ void Retire(double* lane) {
     lane[S * W] = -__builtin_inf();
 }
 
-// Which pixel each lane holds, and the run of pixels this thread took last.
+// Where each lane's pixel goes, and the run of pixels this thread took last.
+// Finished pixels are counted per block of a scan computed ahead and handed
+// on in batches, whenever the block changes and when the kernel ends.
 template <class Kind, int K, int W>
 class Lanes {
   public:
@@ -181,7 +183,8 @@ class Lanes {
     explicit Lanes(const KernelJob& job) : job_(job) {
         for (int k = 0; k < K; ++k) {
             for (int l = 0; l < W; ++l) {
-                pixel_[k][l] = -1;
+                out_[k][l] = -1;
+                block_[k][l] = 0;
             }
         }
     }
@@ -197,36 +200,47 @@ class Lanes {
                 need &= need - 1;
                 double* lane = Row(buf, k, 0) + l;
                 double& n = Row(buf, k, S)[l];
-                if (pixel_[k][l] >= 0) {
+                if (out_[k][l] >= 0) {
                     const uint64_t count = static_cast<uint64_t>(n) * p.countStep;
-                    job_.out[pixel_[k][l]] = Kind::Colour(p, lane, W, static_cast<uint32_t>(count));
+                    job_.out[out_[k][l]] = Kind::Colour(p, lane, W, static_cast<uint32_t>(count));
+                    Finished(block_[k][l]);
                 }
                 double px = 0, py = 0;
-                int next = -1;
-                if (Take(next, px, py)) {
-                    pixel_[k][l] = next;
+                if (Take(out_[k][l], block_[k][l], px, py)) {
                     Kind::Init(p, lane, W, px, py);
                     n = 0;
                 } else {
-                    pixel_[k][l] = -1;
+                    out_[k][l] = -1;
                     Retire<S, W>(lane);
                     --live_;
                 }
             }
         }
-        return live_ > 0;
+        if (live_ == 0) {
+            Flush();
+            return false;
+        }
+        return true;
     }
 
   private:
-    bool Take(int& pixel, double& px, double& py) {
+    // A run lies in one block of the source, so its colours lie one after
+    // another in the ring and count for one block.
+    bool Take(int64_t& out, int& block, double& px, double& py) {
         if (cur_ == end_) {
             if (!NextPixels(*job_.source, cur_, end_)) {
                 return false;
             }
-            col_ = cur_ / job_.rows;
-            row_ = cur_ % job_.rows;
+            col_ = static_cast<int>(cur_ / job_.rows);
+            row_ = static_cast<int>(cur_ % job_.rows);
+            ring_ = cur_ % job_.ringPixels;
+            if (job_.progress != nullptr) {
+                slot_ = static_cast<int>(cur_ / job_.progress->blockPixels % job_.progress->count);
+            }
         }
-        pixel = cur_++;
+        ++cur_;
+        out = ring_++;
+        block = slot_;
         px = job_.columnRe[col_];
         py = job_.rowIm[row_];
         if (++row_ == job_.rows) {
@@ -236,10 +250,28 @@ class Lanes {
         return true;
     }
 
+    void Finished(int block) {
+        if (block != doneSlot_) {
+            Flush();
+            doneSlot_ = block;
+        }
+        ++doneCount_;
+    }
+    void Flush() {
+        if (doneCount_ > 0 && job_.progress != nullptr) {
+            PixelsDone(*job_.progress, doneSlot_, doneCount_);
+        }
+        doneCount_ = 0;
+    }
+
     const KernelJob& job_;
-    int pixel_[K][W];
+    int64_t out_[K][W];
+    int block_[K][W];
     int live_ = K * W;
-    int cur_ = 0, end_ = 0, col_ = 0, row_ = 0;
+    int64_t cur_ = 0, end_ = 0, ring_ = 0;
+    int col_ = 0, row_ = 0, slot_ = 0;
+    int doneSlot_ = 0;
+    int64_t doneCount_ = 0;
 };
 
 template <class O, class Kind, int K>

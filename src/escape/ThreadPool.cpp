@@ -1,62 +1,111 @@
 #include "escape/ThreadPool.h"
 
+#include <algorithm>
+#include <new>
+#include <system_error>
+
 namespace galleri {
 
-ThreadPool::ThreadPool(int workers) {
-    for (int w = 0; w < workers; ++w) {
-        threads_.emplace_back([this, w] { Loop(w); });
-    }
+namespace {
+
+std::mutex gHookMutex;
+std::function<void(int)> gStartHook;
+
+}  // namespace
+
+void ThreadPool::SetStartHook(std::function<void(int)> hook) {
+    std::lock_guard lock(gHookMutex);
+    gStartHook = std::move(hook);
 }
+
+ThreadPool::ThreadPool(int workers) : capacity_(std::max(workers, 0)) {}
 
 ThreadPool::~ThreadPool() {
     Wait();
     {
         std::lock_guard lock(mutex_);
         quit_ = true;
+        for (const auto& w : workers_) {
+            w->wake.notify_one();
+        }
     }
-    wake_.notify_all();
     for (std::thread& t : threads_) {
         t.join();
     }
 }
 
-void ThreadPool::StartRaw(void (*fn)(void*, int), void* context) {
-    {
-        std::lock_guard lock(mutex_);
-        fn_ = fn;
-        context_ = context;
-        pending_ = static_cast<int>(threads_.size());
-        ++generation_;
+int ThreadPool::Workers() const {
+    std::lock_guard lock(mutex_);
+    return capacity_;
+}
+
+bool ThreadPool::StartLocked(int worker) {
+    try {
+        {
+            std::lock_guard lock(gHookMutex);
+            if (gStartHook) {
+                gStartHook(worker);
+            }
+        }
+        workers_.push_back(std::make_unique<Worker>());
+        Worker& self = *workers_.back();
+        try {
+            threads_.emplace_back([this, &self, worker] { Loop(self, worker); });
+        } catch (...) {
+            workers_.pop_back();
+            throw;
+        }
+        return true;
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
     }
-    wake_.notify_all();
+    // No later worker could start either: the pool keeps the ones it has.
+    capacity_ = static_cast<int>(threads_.size());
+    return false;
+}
+
+int ThreadPool::RunRaw(void (*fn)(void*, int), void* context, int count) {
+    std::lock_guard lock(mutex_);
+    fn_ = fn;
+    context_ = context;
+    count = std::min(count, capacity_);
+    int reached = 0;
+    for (; reached < count; ++reached) {
+        if (reached == static_cast<int>(threads_.size()) && !StartLocked(reached)) {
+            break;
+        }
+        Worker& w = *workers_[reached];
+        if (!w.running && !w.pending) {
+            ++busy_;
+            w.wake.notify_one();
+        }
+        w.pending = true;
+    }
+    return reached;
 }
 
 void ThreadPool::Wait() {
     std::unique_lock lock(mutex_);
-    done_.wait(lock, [this] { return pending_ == 0; });
+    idle_.wait(lock, [this] { return busy_ == 0; });
 }
 
-void ThreadPool::Loop(int worker) {
-    uint64_t seen = 0;
+void ThreadPool::Loop(Worker& self, int worker) {
+    std::unique_lock lock(mutex_);
     while (true) {
-        void (*fn)(void*, int) = nullptr;
-        void* context = nullptr;
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [&] { return quit_ || generation_ != seen; });
-            if (quit_) {
-                return;
-            }
-            seen = generation_;
-            fn = fn_;
-            context = context_;
+        self.wake.wait(lock, [&] { return quit_ || self.pending; });
+        if (quit_) {
+            return;
         }
+        self.pending = false;
+        self.running = true;
+        void (*fn)(void*, int) = fn_;
+        void* context = context_;
+        lock.unlock();
         fn(context, worker);
-        {
-            std::lock_guard lock(mutex_);
-            if (--pending_ == 0) {
-                done_.notify_all();
-            }
+        lock.lock();
+        self.running = false;
+        if (!self.pending && --busy_ == 0) {
+            idle_.notify_all();
         }
     }
 }

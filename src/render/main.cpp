@@ -89,6 +89,7 @@ int Render(const RenderRequest& request, char* program) {
 
     HeadlessPlatform platform(request.width, request.height);
     platform.textOut = RasterText;
+    platform.watched = false;
     ProgressMeter progress(stderr, isatty(STDERR_FILENO) != 0);
     platform.onProgress = [&progress](int done, int total) { progress.Columns(done, total); };
     platform.onMessages = [&progress] { progress.Tick(); };

@@ -9,6 +9,17 @@ Bitmap::Bitmap(int width, int height, uint32_t fill)
       height_(std::max(height, 0)),
       pixels_(static_cast<std::size_t>(width_) * height_, fill) {}
 
+void Bitmap::SetColumn(int64_t x, const uint32_t* colours, int64_t n) {
+    if (x < 0 || x >= width_) {
+        return;
+    }
+    n = std::min<int64_t>(n, height_);
+    uint32_t* p = pixels_.data() + x;
+    for (int64_t y = 0; y < n; ++y, p += width_) {
+        *p = colours[y];
+    }
+}
+
 void Bitmap::FillRect(int width, int height, uint32_t colour) {
     const int w = std::clamp(width, 0, width_);
     const int h = std::clamp(height, 0, height_);

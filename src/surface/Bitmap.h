@@ -30,6 +30,8 @@ class Bitmap {
             pixels_[static_cast<std::size_t>(y) * width_ + x] = colour;
         }
     }
+    // Sets (x, 0) .. (x, n - 1) from colours, clipped like Set.
+    void SetColumn(int64_t x, const uint32_t* colours, int64_t n);
     uint32_t Get(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
     const uint32_t* Row(int y) const {
         return pixels_.data() + static_cast<std::size_t>(y) * width_;

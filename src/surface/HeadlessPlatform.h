@@ -39,12 +39,15 @@ class HeadlessPlatform : public Platform {
             textOut(picture, px, py, text);
         }
     }
+    bool Watched() const override { return watched; }
     void ScanProgress(int done, int total) override {
         if (onProgress) {
             onProgress(done, total);
         }
     }
 
+    // False for a program that only writes the picture to a file.
+    bool watched = true;
     int updates = 0;
     int refreshes = 0;
     int messagePoints = 0;

@@ -38,6 +38,12 @@ class Platform {
     // its top-left corner at pixel (px, py); clipped to the bitmap.
     virtual void TextOut(Bitmap& picture, int px, int py, const std::string& text) = 0;
 
+    // Whether anyone can see the picture grow or press Escape while a figure
+    // draws. When nobody can (a program that only writes a file), the
+    // escape-time scan computes far ahead of its repaint and message points;
+    // it still writes its columns and calls them in the same order.
+    virtual bool Watched() const { return true; }
+
     // Columns of an escape-time scan done so far, of all; for progress
     // display. Called often: keep it cheap.
     virtual void ScanProgress(int done, int total) {

@@ -1,5 +1,6 @@
 #include "surface/Surface.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "surface/Checked.h"
@@ -17,6 +18,15 @@ void Surface::Plot(int32_t x, int32_t y, uint32_t colour) {
     const int32_t q = CheckedMul<int32_t>(ay, 93) / 128;
     const int64_t py = static_cast<int64_t>(hh) - static_cast<int64_t>(Sign(y)) * q;
     PutPixelChecked(px, py, colour);
+}
+
+void Surface::PutColumn(uint16_t x, const uint32_t* colours, int n) {
+    const int valid = static_cast<int>(
+        std::find_if(colours, colours + n, [](uint32_t c) { return c > 0x7FFFFFFFu; }) - colours);
+    picture_.SetColumn(x, colours, valid);
+    if (valid < n) {
+        throw RangeError();
+    }
 }
 
 void Surface::BeginRender() {

@@ -38,6 +38,10 @@ class Surface {
         }
         picture_.Set(x, y, colour);
     }
+    // Sets pixels (x, 0) .. (x, n - 1), n at most 65536, as n calls of
+    // PutPixel from the top would: a colour above 0x7FFFFFFF is a range error
+    // when it is reached, with the pixels above it set.
+    void PutColumn(uint16_t x, const uint32_t* colours, int n);
     // Same, with the coordinates checked against 0..65535 first.
     void PutPixelChecked(int64_t x, int64_t y, uint32_t colour) {
         PutPixel(ToU16Coord(x), ToU16Coord(y), colour);

@@ -108,6 +108,7 @@ void ExpectSameAsReference(int width, int height, const std::vector<int>& thread
         for (SimdPath path : SupportedPaths()) {
             for (int n : threads) {
                 FastEngine fast(n, path);
+                fast.SetPixelsPerThread(1);
                 const std::vector<uint32_t> actual = Compute(fast, c, grid, 7);
                 EXPECT_EQ(actual, expected) << c.name << " at " << width << "x" << height << ", "
                                             << SimdPathName(path) << ", " << n << " threads";
@@ -139,6 +140,7 @@ TEST(FastEngine, BlocksOutOfOrderWithinAScan) {
     const std::vector<uint32_t> expected = Compute(scalar, c, grid, 10);
     for (int threads : {1, 2, 3}) {
         FastEngine fast(threads);
+        fast.SetPixelsPerThread(1);
         std::vector<uint32_t> actual(expected.size(), 0);
         auto block = [&](int first, int count) {
             fast.ComputeColumns(c.params, grid, first, count,
@@ -154,6 +156,29 @@ TEST(FastEngine, BlocksOutOfOrderWithinAScan) {
         EXPECT_EQ(actual, expected) << threads << " threads";
         // Used again outside a scan.
         EXPECT_EQ(Compute(fast, c, grid, 13), expected) << threads << " threads";
+    }
+}
+
+// Within a scan the workers run ahead through a ring of blocks that holds a
+// bounded number of columns; a scan wider than the ring reuses its places
+// many times. Blocks of the window's sizes and larger ones, the last block
+// short, every kind.
+TEST(FastEngine, ScanThroughTheRingMatchesReference) {
+    for (const Case& c : Cases()) {
+        const ScanGrid grid = MakeScanGrid(c.left, c.right, c.bottom, c.top, 700, 5, c.settings);
+        ScalarEngine scalar;
+        const std::vector<uint32_t> expected = Compute(scalar, c, grid, grid.columns);
+        for (int block : {1, 10, 25, 64, 300}) {
+            for (int threads : {1, 2, 3}) {
+                FastEngine fast(threads);
+                fast.SetPixelsPerThread(1);
+                fast.BeginScan();
+                const std::vector<uint32_t> actual = Compute(fast, c, grid, block);
+                fast.EndScan();
+                EXPECT_EQ(actual, expected)
+                    << c.name << ", blocks of " << block << ", " << threads << " threads";
+            }
+        }
     }
 }
 
@@ -188,6 +213,7 @@ TEST(FastEngine, ChosenPointsMatchReference) {
         const std::vector<uint32_t> expected = Compute(scalar, c, grid, grid.columns);
         for (SimdPath path : SupportedPaths()) {
             FastEngine fast(2, path);
+            fast.SetPixelsPerThread(1);
             EXPECT_EQ(Compute(fast, c, grid, 3), expected) << c.name << " " << SimdPathName(path);
         }
     }

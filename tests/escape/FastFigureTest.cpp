@@ -44,8 +44,10 @@ struct Render {
 
 // Draws a command with the engine (null: the surface's default). With
 // `stopAt` > 0, Escape is pressed at that message point.
-Render Draw(const Command& c, EscapeEngine* engine, int w, int h, int stopAt = 0) {
+Render Draw(const Command& c, EscapeEngine* engine, int w, int h, int stopAt = 0,
+            bool watched = true) {
     HeadlessPlatform platform(w, h);
+    platform.watched = watched;
     Surface surface(platform);
     surface.SetEngine(engine);
     platform.onMessages = [&] {
@@ -62,6 +64,7 @@ TEST(FastFigures, EveryEscapeTimeFigureMatchesReference) {
     ASSERT_GE(commands.size(), 14u);
     ScalarEngine scalar;
     FastEngine twoThreads(2);
+    twoThreads.SetPixelsPerThread(1);
     for (const Command* c : commands) {
         const int w = IsHeavy(*c) ? 161 : 483;
         const int h = IsHeavy(*c) ? 203 : 609;
@@ -79,6 +82,7 @@ TEST(FastFigures, EveryEscapeTimeFigureMatchesReference) {
 TEST(FastFigures, OddSmallSizesMatchReference) {
     ScalarEngine scalar;
     FastEngine fiveThreads(5);
+    fiveThreads.SetPixelsPerThread(1);
     for (const Command* c : EscapeTimeCommands()) {
         for (auto [w, h] : {std::pair{1, 1}, {7, 3}, {97, 61}}) {
             const Render expected = Draw(*c, &scalar, w, h);
@@ -88,16 +92,46 @@ TEST(FastFigures, OddSmallSizesMatchReference) {
     }
 }
 
+// The workers compute ahead of the scan in a ring of blocks: with the
+// window's blocks (the message interval) or, when nobody watches, larger
+// ones; pictures wider than the ring reuse its places. Every figure, 1 to 3
+// threads, the same pixels and message points as the reference.
+TEST(FastFigures, ComputedAheadMatchesReference) {
+    ScalarEngine scalar;
+    for (const Command* c : EscapeTimeCommands()) {
+        for (auto [w, h] : {std::pair{97, 61}, {300, 7}}) {
+            const Render expected = Draw(*c, &scalar, w, h);
+            for (int threads : {1, 2, 3}) {
+                FastEngine fast(threads);
+                fast.SetPixelsPerThread(1);
+                for (bool watched : {true, false}) {
+                    const Render actual = Draw(*c, &fast, w, h, 0, watched);
+                    EXPECT_TRUE(actual.picture == expected.picture)
+                        << c->caption << " at " << w << "x" << h << ", " << threads
+                        << " threads, watched " << watched;
+                    EXPECT_EQ(actual.messagePoints, expected.messagePoints) << c->caption;
+                    EXPECT_EQ(actual.updates + actual.refreshes,
+                              expected.updates + expected.refreshes)
+                        << c->caption;
+                }
+            }
+        }
+    }
+}
+
 // Escape is seen at the same column boundary as with the reference: the
 // columns before it complete, the others still clear.
 TEST(FastFigures, EscapeStopsAtTheSameColumn) {
     ScalarEngine scalar;
     FastEngine fast(3);
+    fast.SetPixelsPerThread(1);
     for (const Command* c : EscapeTimeCommands()) {
         const Render expected = Draw(*c, &scalar, 120, 90, 2);
-        const Render actual = Draw(*c, &fast, 120, 90, 2);
-        EXPECT_TRUE(actual.picture == expected.picture) << c->caption;
-        EXPECT_EQ(actual.messagePoints, expected.messagePoints) << c->caption;
+        for (bool watched : {true, false}) {
+            const Render actual = Draw(*c, &fast, 120, 90, 2, watched);
+            EXPECT_TRUE(actual.picture == expected.picture) << c->caption << " " << watched;
+            EXPECT_EQ(actual.messagePoints, expected.messagePoints) << c->caption;
+        }
     }
     // Mandelbrot repaints every tenth column: stopped at the second message
     // point, columns 0..19 are drawn and column 20 on is white.
@@ -120,6 +154,7 @@ TEST(FastFigures, RangeErrorPartWayLeavesTheSameColumns) {
     ASSERT_NE(m1, nullptr);
     ScalarEngine scalar;
     FastEngine fast(2);
+    fast.SetPixelsPerThread(1);
     HeadlessPlatform platform(65536, 1);
     Surface a(platform), b(platform);
     a.SetEngine(&scalar);

@@ -4,6 +4,12 @@
 // everything before it drawn.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
 
 #include "escape/BinaryDecomposition.h"
 #include "escape/Julia.h"
@@ -56,6 +62,53 @@ TEST(PixelLimits, RowBeyond65535) {
     HeadlessFigure dragon(1, 65537);
     EXPECT_THROW(dragon.Run("jd_3"), RangeError);
     EXPECT_FALSE(dragon.surface.RunOpen());
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// Draws a picture 20 million rows high in a process whose address space has
+// room for the picture (80 MB) and a few hundred MB more, but not for buffers
+// of all its rows. Ends the process: 0 when the range error came at row
+// 65536 with the rows above drawn, 2 when memory ran out.
+[[noreturn]] void DrawTallPictureInLittleMemory(const char* figure, bool scalar) {
+    long pages = 0;
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr || std::fscanf(statm, "%ld", &pages) != 1) {
+        std::_Exit(3);
+    }
+    std::fclose(statm);
+    const rlim_t room = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) +
+                        (rlim_t{600} << 20);
+    const rlimit limit{room, room};
+    setrlimit(RLIMIT_AS, &limit);
+    ScalarEngine reference;
+    HeadlessFigure f(1, 20000000);
+    f.surface.SetEngine(scalar ? &reference : nullptr);
+    try {
+        f.Run(figure);
+    } catch (const RangeError&) {
+        std::_Exit(f.Pixel(0, 65535) != kWhite && f.Pixel(0, 65536) == kWhite ? 0 : 4);
+    } catch (const std::bad_alloc&) {
+        std::_Exit(2);
+    }
+    std::_Exit(1);
+}
+#endif
+
+// A picture far taller than 65536 rows fails at row 65536 as above, and the
+// scan's own buffers stay near the picture's size on the way.
+TEST(PixelLimits, TallPictureFailsWithoutHugeBuffers) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer's shadow memory needs a huge address space";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const char* figure : {"j_1", "binary decomposition"}) {
+        for (bool scalar : {true, false}) {
+            EXPECT_EXIT(DrawTallPictureInLittleMemory(figure, scalar), ::testing::ExitedWithCode(0),
+                        "")
+                << figure << (scalar ? ", scalar" : ", fast");
+        }
+    }
+#endif
 }
 
 }  // namespace

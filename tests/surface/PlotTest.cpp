@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "surface/HeadlessPlatform.h"
 #include "surface/Surface.h"
 
@@ -64,6 +66,40 @@ TEST(PutPixel, ColourRange) {
     EXPECT_EQ(f.surface.GetPixel(1, 1), 0xFFFFFFu);
     f.surface.PutPixel(1, 1, 0x7FFFFFFFu);
     EXPECT_EQ(f.surface.GetPixel(1, 1), 0x7FFFFFFFu);
+}
+
+// A column write is the same as PutPixel from the top down: clipped below and
+// right of the bitmap, and a bad colour fails where it stands, after the
+// pixels above it.
+TEST(PutPixel, ColumnAsPixelByPixel) {
+    const std::vector<uint32_t> colours = {1, 2, 0x7FFFFFFFu, 0x80000000u, 5, 6};
+    struct Case {
+        int x;
+        int n;
+        bool throws;
+    };
+    for (const Case c : {Case{2, 6, true}, Case{2, 3, false}, Case{3, 6, true}, Case{9, 2, false},
+                         Case{10, 6, true}, Case{0, 0, false}}) {
+        Fixture column(10, 3), pixels(10, 3);
+        bool pixelThrew = false;
+        try {
+            for (int y = 0; y < c.n; ++y) {
+                pixels.surface.PutPixel(static_cast<uint16_t>(c.x), static_cast<uint16_t>(y),
+                                        colours[y]);
+            }
+        } catch (const RangeError&) {
+            pixelThrew = true;
+        }
+        bool columnThrew = false;
+        try {
+            column.surface.PutColumn(static_cast<uint16_t>(c.x), colours.data(), c.n);
+        } catch (const RangeError&) {
+            columnThrew = true;
+        }
+        EXPECT_EQ(columnThrew, c.throws) << "column " << c.x << ", " << c.n << " rows";
+        EXPECT_EQ(pixelThrew, c.throws);
+        EXPECT_TRUE(column.surface.Picture() == pixels.surface.Picture()) << "column " << c.x;
+    }
 }
 
 }  // namespace
