@@ -8,9 +8,12 @@
 //
 // Each vector holds W pixels; K vectors are in flight so that their
 // independent dependency chains hide the latency of one. A lane whose pixel
-// fails the escape test is handed its colour from the state it is frozen in
-// at that moment (Count, the last iterate, the squares of the last iteration)
-// and refilled with the next pixel, before the next iteration runs.
+// fails the escape test, or has had its budget of iterations, is handed its
+// colour from the state it is frozen in at that moment (Count, the last
+// iterate, the squares of the last iteration) and refilled with the next
+// pixel, before the next iteration runs. Iterations are counted once for all
+// lanes, by the loop; a lane remembers when its pixel started, so its count
+// and its deadline cost nothing per iteration.
 
 #include <cstdint>
 
@@ -23,16 +26,16 @@ namespace {
 struct QuadraticBase {
     static constexpr int S = 6;
     template <class O>
-    static unsigned Test(const typename O::V* s, typename O::V n, typename O::V limit,
-                         typename O::V four) {
-        return O::LtBoth(n, limit, O::Add(s[2], s[3]), four);
+    static unsigned Test(const typename O::V* s, typename O::V four) {
+        return O::Lt(O::Add(s[2], s[3]), four);
     }
     template <class O>
-    static void Step(typename O::V* s, typename O::V two, typename O::V, typename O::V) {
+    static void Step(typename O::V* s, typename O::V, typename O::V) {
         const typename O::V zx = s[0], zy = s[1];
         s[2] = O::Mul(zx, zx);
         s[3] = O::Mul(zy, zy);
-        s[1] = O::Add(O::Mul(O::Mul(zx, two), zy), s[5]);
+        // zx + zx is zx * 2, exactly.
+        s[1] = O::Add(O::Mul(O::Add(zx, zx), zy), s[5]);
         s[0] = O::Add(O::Sub(s[2], s[3]), s[4]);
     }
     static uint32_t Colour(const EscapeParams& p, const double* lane, int stride, uint32_t count) {
@@ -75,12 +78,11 @@ struct JuliaDragonKind {
         lane[3 * stride] = 0;
     }
     template <class O>
-    static unsigned Test(const typename O::V* s, typename O::V n, typename O::V limit,
-                         typename O::V four) {
-        return O::LtBoth(n, limit, O::Add(s[2], s[3]), four);
+    static unsigned Test(const typename O::V* s, typename O::V four) {
+        return O::Lt(O::Add(s[2], s[3]), four);
     }
     template <class O>
-    static void Step(typename O::V* s, typename O::V, typename O::V P, typename O::V Q) {
+    static void Step(typename O::V* s, typename O::V P, typename O::V Q) {
         const typename O::V zx = s[0], zy = s[1];
         s[2] = O::Mul(zx, zx);
         s[3] = O::Mul(zy, zy);
@@ -105,12 +107,11 @@ struct MandelDragonKind {
         lane[3 * stride] = py;
     }
     template <class O>
-    static unsigned Test(const typename O::V* s, typename O::V n, typename O::V limit,
-                         typename O::V four) {
-        return O::LtBoth(n, limit, O::Add(O::Mul(s[0], s[0]), O::Mul(s[1], s[1])), four);
+    static unsigned Test(const typename O::V* s, typename O::V four) {
+        return O::Lt(O::Add(O::Mul(s[0], s[0]), O::Mul(s[1], s[1])), four);
     }
     template <class O>
-    static void Step(typename O::V* s, typename O::V, typename O::V, typename O::V) {
+    static void Step(typename O::V* s, typename O::V, typename O::V) {
         const typename O::V zx = s[0], zy = s[1], px = s[2], py = s[3];
         const typename O::V a = O::Add(O::Mul(O::Sub(zy, zx), O::Add(zy, zx)), zx);
         const typename O::V b = O::Sub(O::Add(O::Mul(zx, zy), O::Mul(zx, zy)), zy);
@@ -134,17 +135,16 @@ struct MandelPhoenixKind {
         lane[7 * stride] = py;
     }
     template <class O>
-    static unsigned Test(const typename O::V* s, typename O::V n, typename O::V limit,
-                         typename O::V four) {
-        return O::LtBoth(n, limit, O::Add(s[4], s[5]), four);
+    static unsigned Test(const typename O::V* s, typename O::V four) {
+        return O::Lt(O::Add(s[4], s[5]), four);
     }
     template <class O>
-    static void Step(typename O::V* s, typename O::V two, typename O::V, typename O::V) {
+    static void Step(typename O::V* s, typename O::V, typename O::V) {
         const typename O::V zx = s[0], zy = s[1], px = s[6], py = s[7];
         s[4] = O::Mul(zx, zx);
         s[5] = O::Mul(zy, zy);
         const typename O::V nx = O::Add(O::Add(O::Sub(s[4], s[5]), px), O::Mul(py, s[2]));
-        const typename O::V ny = O::Add(O::Mul(O::Mul(zx, two), zy), O::Mul(py, s[3]));
+        const typename O::V ny = O::Add(O::Mul(O::Add(zx, zx), zy), O::Mul(py, s[3]));
         s[2] = zx;
         s[3] = zy;
         s[0] = nx;
@@ -156,14 +156,13 @@ struct MandelPhoenixKind {
 };
 
 // A retired lane holds the point 0 with everything zero: every kind's orbit
-// stays at 0 and passes the escape test for ever, and its counter is -inf so
-// it never reaches the limit. So it never asks for a refill.
+// stays at 0 and passes the escape test for ever, and its deadline never
+// comes. So it never asks for a refill.
 template <int S, int W>
 void Retire(double* lane) {
     for (int i = 0; i < S; ++i) {
         lane[i * W] = 0;
     }
-    lane[S * W] = -__builtin_inf();
 }
 
 // Where each lane's pixel goes, and the run of pixels this thread took last.
@@ -174,9 +173,9 @@ class Lanes {
   public:
     static constexpr int S = Kind::S;
     static constexpr unsigned kFull = (1u << W) - 1;
-    // One flat array: per vector, the rows of its state and then the row of
-    // its iteration counter, W lanes each. A lane's values lie W apart.
-    static constexpr int kRows = S + 1;
+    // One flat array: per vector, the rows of its state, W lanes each. A
+    // lane's values lie W apart.
+    static constexpr int kRows = S;
     using Buffer = double[K * kRows * W];
     static double* Row(Buffer& buf, int k, int i) { return buf + (k * kRows + i) * W; }
 
@@ -185,34 +184,63 @@ class Lanes {
             for (int l = 0; l < W; ++l) {
                 out_[k][l] = -1;
                 block_[k][l] = 0;
+                start_[k][l] = 0;
+                deadline_[k][l] = kNever;
             }
         }
     }
 
-    // For every lane whose bit in mask[k] is clear: hand out its colour
-    // and load the next pixel, or retire the lane. False when no lane is left.
-    __attribute__((noinline)) bool Refill(Buffer& buf, const unsigned* mask) {
+    // The first iteration at which some lane has had its budget.
+    int64_t NextDeadline() const { return nextDeadline_; }
+
+    // At iteration `iter` of the loop, for every lane whose bit in mask[k]
+    // (the escape test) is clear or whose budget is spent: hand out its
+    // colour and load the next pixel, or retire the lane. False when no lane
+    // is left.
+    __attribute__((noinline)) bool Refill(Buffer& buf, const unsigned* mask, int64_t iter) {
         const EscapeParams& p = *job_.params;
+        // Deadlines are looked at only when the earliest has come; a lane
+        // that escapes earlier may leave nextDeadline_ too early, which only
+        // costs a look that finds nothing.
+        const bool deadlines = iter >= nextDeadline_;
         for (int k = 0; k < K; ++k) {
             unsigned need = ~mask[k] & kFull;
+            for (int l = 0; deadlines && l < W; ++l) {
+                if (deadline_[k][l] <= iter) {
+                    need |= 1u << l;
+                }
+            }
             while (need != 0) {
                 const int l = __builtin_ctz(need);
                 need &= need - 1;
                 double* lane = Row(buf, k, 0) + l;
-                double& n = Row(buf, k, S)[l];
                 if (out_[k][l] >= 0) {
-                    const uint64_t count = static_cast<uint64_t>(n) * p.countStep;
+                    const uint64_t n = static_cast<uint64_t>(iter - start_[k][l]);
+                    const uint64_t count = n * p.countStep;
                     job_.out[out_[k][l]] = Kind::Colour(p, lane, W, static_cast<uint32_t>(count));
                     Finished(block_[k][l]);
                 }
                 double px = 0, py = 0;
                 if (Take(out_[k][l], block_[k][l], px, py)) {
                     Kind::Init(p, lane, W, px, py);
-                    n = 0;
+                    start_[k][l] = iter;
+                    deadline_[k][l] = iter + job_.iterations;
+                    nextDeadline_ =
+                        deadline_[k][l] < nextDeadline_ ? deadline_[k][l] : nextDeadline_;
                 } else {
                     out_[k][l] = -1;
                     Retire<S, W>(lane);
+                    deadline_[k][l] = kNever;
                     --live_;
+                }
+            }
+        }
+        if (deadlines) {
+            nextDeadline_ = kNever;
+            for (int k = 0; k < K; ++k) {
+                for (int l = 0; l < W; ++l) {
+                    nextDeadline_ =
+                        deadline_[k][l] < nextDeadline_ ? deadline_[k][l] : nextDeadline_;
                 }
             }
         }
@@ -264,9 +292,14 @@ class Lanes {
         doneCount_ = 0;
     }
 
+    static constexpr int64_t kNever = INT64_MAX;
+
     const KernelJob& job_;
     int64_t out_[K][W];
     int block_[K][W];
+    int64_t start_[K][W];     // the loop's iteration when the lane's pixel began
+    int64_t deadline_[K][W];  // start + budget: the pixel's count is spent
+    int64_t nextDeadline_ = kNever;
     int live_ = K * W;
     int64_t cur_ = 0, end_ = 0, ring_ = 0;
     int col_ = 0, row_ = 0, slot_ = 0;
@@ -284,24 +317,23 @@ void RunVectors(const KernelJob& job) {
 
     L lanes(job);
     alignas(64) typename L::Buffer buf;
+    int64_t iter = 0;  // iterations of the loop so far
     {
         unsigned mask[K];
         for (int k = 0; k < K; ++k) {
             mask[k] = 0;
         }
-        if (!lanes.Refill(buf, mask)) {
+        if (!lanes.Refill(buf, mask, iter)) {
             return;
         }
     }
 
     V s[K][S];
-    V n[K];
     auto load = [&] {
         for (int k = 0; k < K; ++k) {
             for (int i = 0; i < S; ++i) {
                 s[k][i] = O::Load(L::Row(buf, k, i));
             }
-            n[k] = O::Load(L::Row(buf, k, S));
         }
     };
     auto store = [&] {
@@ -309,14 +341,10 @@ void RunVectors(const KernelJob& job) {
             for (int i = 0; i < S; ++i) {
                 O::Store(L::Row(buf, k, i), s[k][i]);
             }
-            O::Store(L::Row(buf, k, S), n[k]);
         }
     };
     load();
 
-    const V limit = O::Set1(static_cast<double>(job.iterations));
-    const V one = O::Set1(1.0);
-    const V two = O::Set1(2.0);
     const V four = O::Set1(4.0);
     const V P = O::Set1(job.params->cx);
     const V Q = O::Set1(job.params->cy);
@@ -325,24 +353,24 @@ void RunVectors(const KernelJob& job) {
         unsigned all = kFull;
 #pragma GCC unroll 8
         for (int k = 0; k < K; ++k) {
-            all &= Kind::template Test<O>(s[k], n[k], limit, four);
+            all &= Kind::template Test<O>(s[k], four);
         }
-        if (all != kFull) [[unlikely]] {
+        if (all != kFull || iter >= lanes.NextDeadline()) [[unlikely]] {
             unsigned mask[K];
             for (int k = 0; k < K; ++k) {
-                mask[k] = Kind::template Test<O>(s[k], n[k], limit, four);
+                mask[k] = Kind::template Test<O>(s[k], four);
             }
             store();
-            if (!lanes.Refill(buf, mask)) {
+            if (!lanes.Refill(buf, mask, iter)) {
                 return;
             }
             load();
         }
 #pragma GCC unroll 8
         for (int k = 0; k < K; ++k) {
-            Kind::template Step<O>(s[k], two, P, Q);
-            n[k] = O::Add(n[k], one);
+            Kind::template Step<O>(s[k], P, Q);
         }
+        ++iter;
     }
 }
 

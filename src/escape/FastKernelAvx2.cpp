@@ -18,9 +18,8 @@ struct Ops {
     static V Add(V a, V b) { return _mm256_add_pd(a, b); }
     static V Sub(V a, V b) { return _mm256_sub_pd(a, b); }
     static V Mul(V a, V b) { return _mm256_mul_pd(a, b); }
-    static unsigned LtBoth(V a, V b, V c, V d) {
-        return static_cast<unsigned>(_mm256_movemask_pd(
-            _mm256_and_pd(_mm256_cmp_pd(a, b, _CMP_LT_OQ), _mm256_cmp_pd(c, d, _CMP_LT_OQ))));
+    static unsigned Lt(V a, V b) {
+        return static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a, b, _CMP_LT_OQ)));
     }
 };
 

@@ -18,10 +18,8 @@ struct Ops {
     static V Add(V a, V b) { return _mm512_add_pd(a, b); }
     static V Sub(V a, V b) { return _mm512_sub_pd(a, b); }
     static V Mul(V a, V b) { return _mm512_mul_pd(a, b); }
-    // Lanes where a < b and c < d (ordered: NaN is false, as in scalar code).
-    static unsigned LtBoth(V a, V b, V c, V d) {
-        return _mm512_mask_cmp_pd_mask(_mm512_cmp_pd_mask(a, b, _CMP_LT_OQ), c, d, _CMP_LT_OQ);
-    }
+    // Lanes where a < b (ordered: NaN is false, as in scalar code).
+    static unsigned Lt(V a, V b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
 };
 
 }  // namespace

@@ -18,10 +18,10 @@ struct Ops {
     static V Add(V a, V b) { return a + b; }
     static V Sub(V a, V b) { return a - b; }
     static V Mul(V a, V b) { return a * b; }
-    static unsigned LtBoth(V a, V b, V c, V d) {
+    static unsigned Lt(V a, V b) {
         unsigned bits = 0;
         for (int l = 0; l < W; ++l) {
-            bits |= (a[l] < b[l] && c[l] < d[l] ? 1u : 0u) << l;
+            bits |= (a[l] < b[l] ? 1u : 0u) << l;
         }
         return bits;
     }
