@@ -5,6 +5,9 @@
 #   start_xvfb              starts Xvfb and points DISPLAY and Qt at it
 #   start_galleri ARGS...   starts "$galleri" with its output in "$work/app.log"
 #                           and sets wid to its window
+#   keys KEY...             focuses the window, then presses the keys
+#   save_as FILE            "spara bild" (sixth on the bar) through the save
+#                           dialog into FILE; waits until it is written
 #   stop_app                ends the program if it still runs
 #   fail MESSAGE            reports and exits 1; GALLERI_E2E_SCREENSHOT=FILE.png
 #                           keeps a picture of the screen at the fault
@@ -69,4 +72,27 @@ start_galleri() {
   wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Galleri$' | head -n1)
   [ -n "$wid" ] || fail "the window did not appear"
   sleep 0.5
+}
+
+# With no window manager, focus falls back to the root window (for instance
+# after a dialog closes): focus the window before every key sequence.
+keys() {
+  xdotool windowfocus --sync "$wid" || fail "cannot focus the window"
+  xdotool key --delay 80 "$@"
+}
+
+save_as() {
+  local out=$1 dialog
+  # Alt, then Right five times reaches "spara bild" on the bar.
+  keys alt Right Right Right Right Right Return
+  dialog=$(timeout 10 xdotool search --sync --onlyvisible --name 'Save' | head -n1)
+  [ -n "$dialog" ] || fail "the save dialog did not appear"
+  xdotool windowfocus --sync "$dialog"
+  xdotool type --delay 20 "$out"
+  xdotool key Return
+  for _ in $(seq 50); do
+    [ -s "$out" ] && break
+    sleep 0.2
+  done
+  [ -s "$out" ] || fail "no file was saved at $out"
 }
