@@ -40,7 +40,6 @@ while IFS=$'\t' read -r item menu; do
   position=$((position + 1))
 done < <(tail -n +2 "$work/list" | awk -F '  +' '{ print $1 "\t" $3 }')
 [ "${#items[@]}" -eq 56 ] || fail "expected 56 figures in the list, found ${#items[@]}"
-save_index=$menus # "spara bild" follows the menus on the bar
 
 # What galleri-render draws: the reference pictures.
 mkdir -p "$work/expected" "$work/saved"
@@ -89,27 +88,7 @@ draw() {
 }
 
 save() {
-  local item=$1 dialog out="$work/saved/$1.png"
-  focus "$wid"
-  # shellcheck disable=SC2046
-  xdotool key --delay 50 alt $(repeat Right "$save_index") Return
-  dialog=$(timeout 10 xdotool search --sync --onlyvisible --name 'Save' | head -n1)
-  [ -n "$dialog" ] || fail "$item: the save dialog did not appear"
-  focus "$dialog"
-  # The name field keeps the last name: select it all, type over it.
-  xdotool key ctrl+a
-  xdotool type --delay 5 "$out"
-  xdotool key Return
-  for _ in $(seq 100); do
-    [ -s "$out" ] && break
-    sleep 0.1
-  done
-  [ -s "$out" ] || fail "$item: no file was saved at $out"
-  # The dialog is gone before the next key sequence.
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --name 'Save' >/dev/null 2>&1 || break
-    sleep 0.1
-  done
+  save_as "$work/saved/$1.png"
 }
 
 check() {

@@ -7,7 +7,8 @@
 #                           and sets wid to its window
 #   keys KEY...             focuses the window, then presses the keys
 #   save_as FILE            "spara bild" (sixth on the bar) through the save
-#                           dialog into FILE; waits until it is written
+#                           dialog into FILE; waits until it is written and
+#                           the dialog is gone
 #   stop_app                ends the program if it still runs
 #   fail MESSAGE            reports and exits 1; GALLERI_E2E_SCREENSHOT=FILE.png
 #                           keeps a picture of the screen at the fault
@@ -88,11 +89,18 @@ save_as() {
   dialog=$(timeout 10 xdotool search --sync --onlyvisible --name 'Save' | head -n1)
   [ -n "$dialog" ] || fail "the save dialog did not appear"
   xdotool windowfocus --sync "$dialog"
-  xdotool type --delay 20 "$out"
+  # The name field keeps the last name: select it all, type over it.
+  xdotool key ctrl+a
+  xdotool type --delay 10 "$out"
   xdotool key Return
-  for _ in $(seq 50); do
+  for _ in $(seq 100); do
     [ -s "$out" ] && break
-    sleep 0.2
+    sleep 0.1
   done
   [ -s "$out" ] || fail "no file was saved at $out"
+  # The dialog is gone before the next key sequence.
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name 'Save' >/dev/null 2>&1 || break
+    sleep 0.1
+  done
 }
