@@ -37,6 +37,16 @@ class Bitmap {
         return pixels_.data() + static_cast<std::size_t>(y) * width_;
     }
     const std::vector<uint32_t>& Pixels() const { return pixels_; }
+    // Row y as 3 * Width() bytes red, green, blue, as files want them; red is
+    // the lowest byte of a colour value and the top byte does not go out.
+    void RgbRow(int y, unsigned char* out) const {
+        const uint32_t* src = Row(y);
+        for (int x = 0; x < width_; ++x) {
+            out[3 * x] = static_cast<unsigned char>(src[x] & 0xFF);
+            out[3 * x + 1] = static_cast<unsigned char>((src[x] >> 8) & 0xFF);
+            out[3 * x + 2] = static_cast<unsigned char>((src[x] >> 16) & 0xFF);
+        }
+    }
 
     // Fills the rectangle from (0, 0) to (width, height), clipped to the bitmap.
     void FillRect(int width, int height, uint32_t colour);

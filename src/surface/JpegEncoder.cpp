@@ -127,13 +127,7 @@ bool Encode(EncodeState& st, const Bitmap& picture, std::string_view text) {
     }
 
     while (st.cinfo.next_scanline < st.cinfo.image_height) {
-        const uint32_t* src = picture.Row(static_cast<int>(st.cinfo.next_scanline));
-        // Red is the lowest byte of a colour value; the top byte is unused.
-        for (int x = 0; x < picture.Width(); ++x) {
-            st.row[3 * x] = static_cast<unsigned char>(src[x] & 0xFF);
-            st.row[3 * x + 1] = static_cast<unsigned char>((src[x] >> 8) & 0xFF);
-            st.row[3 * x + 2] = static_cast<unsigned char>((src[x] >> 16) & 0xFF);
-        }
+        picture.RgbRow(static_cast<int>(st.cinfo.next_scanline), st.row);
         JSAMPROW rows[1] = {st.row};
         jpeg_write_scanlines(&st.cinfo, rows, 1);
     }

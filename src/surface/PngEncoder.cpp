@@ -68,13 +68,7 @@ bool Encode(png_structp png, png_infop info, const Bitmap& picture, unsigned cha
     }
     png_write_info(png, info);
     for (int y = 0; y < picture.Height(); ++y) {
-        const uint32_t* src = picture.Row(y);
-        // Red is the lowest byte of a colour value; the top byte is unused.
-        for (int x = 0; x < picture.Width(); ++x) {
-            row[3 * x] = static_cast<unsigned char>(src[x] & 0xFF);
-            row[3 * x + 1] = static_cast<unsigned char>((src[x] >> 8) & 0xFF);
-            row[3 * x + 2] = static_cast<unsigned char>((src[x] >> 16) & 0xFF);
-        }
+        picture.RgbRow(y, row);
         png_write_row(png, row);
     }
     png_write_end(png, info);
