@@ -14,6 +14,25 @@
 // pixel, before the next iteration runs. Iterations are counted once for all
 // lanes, by the loop; a lane remembers when its pixel started, so its count
 // and its deadline cost nothing per iteration.
+//
+// Exact cycle detection. In IEEE double a pixel's iteration is a
+// deterministic function of its state (the iterate, and for the phoenix map
+// the previous iterate too; the counter never feeds back). Every `save`
+// iterations of the loop each vector copies its lanes' states aside; every
+// 8 iterations it compares them with the copy. When a lane's state equals
+// its copy, taken d iterations ago, the orbit repeats with a period that
+// divides d for ever: every escape test it will meet is one it has passed
+// since the copy (the test at this iteration included, which runs first), so
+// the pixel reaches its budget with certainty. Its count is the budget's;
+// where the colour reads the last iterate, that iterate is the state
+// (deadline - now) mod d steps on, stepped in scalar code with the very
+// operations of the vector step. Comparisons and copies happen at multiples
+// of 8 iterations only, so a cycle of period p shows within lcm(p, 8) of
+// the copy; a fixed distance between copies (rather than Brent's doubling)
+// finds the cycles of interior points sooner and costs two vector moves.
+// Equality is IEEE equality: +0 and -0 compare equal, and a zero's sign
+// changes no comparison, square or non-zero result of these maps, so the
+// pixels are the same as if the bits were compared. NaN never matches.
 
 #include <cstdint>
 
@@ -25,6 +44,9 @@ namespace {
 // z <- z^2 + c with the lagging test. State: zx, zy, x2, y2, cx, cy.
 struct QuadraticBase {
     static constexpr int S = 6;
+    // The rows that carry the orbit forward: equal rows, equal future.
+    static constexpr int C = 2;
+    static constexpr bool kColourReadsState = true;
     template <class O>
     static unsigned Test(const typename O::V* s, typename O::V four) {
         return O::Lt(O::Add(s[2], s[3]), four);
@@ -43,8 +65,18 @@ struct QuadraticBase {
     }
 };
 
+// The colour of the kinds coloured by their count alone, as FinalColour
+// gives it, here where a refill can inline it.
+inline uint32_t CountColour(uint32_t count) {
+    return count % (0xFFFFFFu + 1);
+}
+
 // Mandelbrot: z from 0, c the pixel's point.
 struct MandelbrotKind : QuadraticBase {
+    static constexpr bool kColourReadsState = false;
+    static uint32_t Colour(const EscapeParams&, const double*, int, uint32_t count) {
+        return CountColour(count);
+    }
     static void Init(const EscapeParams&, double* lane, int stride, double px, double py) {
         lane[0] = 0;
         lane[stride] = 0;
@@ -52,6 +84,13 @@ struct MandelbrotKind : QuadraticBase {
         lane[3 * stride] = 0;
         lane[4 * stride] = px;
         lane[5 * stride] = py;
+    }
+    // The same for W pixels at once (the first pass).
+    template <class O>
+    static void InitV(const EscapeParams&, typename O::V* s, typename O::V px, typename O::V py) {
+        s[0] = s[1] = s[2] = s[3] = O::Set1(0.0);
+        s[4] = px;
+        s[5] = py;
     }
 };
 
@@ -65,17 +104,33 @@ struct JuliaKind : QuadraticBase {
         lane[4 * stride] = p.cx;
         lane[5 * stride] = p.cy;
     }
+    template <class O>
+    static void InitV(const EscapeParams& p, typename O::V* s, typename O::V px, typename O::V py) {
+        s[0] = px;
+        s[1] = py;
+        s[2] = s[3] = O::Set1(0.0);
+        s[4] = O::Set1(p.cx);
+        s[5] = O::Set1(p.cy);
+    }
 };
 
 // z <- lambda z (1 - z), lambda = (P, Q) fixed, z from the pixel's point,
 // lagging test. State: zx, zy, x2, y2.
 struct JuliaDragonKind {
     static constexpr int S = 4;
+    static constexpr int C = 2;
+    static constexpr bool kColourReadsState = true;
     static void Init(const EscapeParams&, double* lane, int stride, double px, double py) {
         lane[0] = px;
         lane[stride] = py;
         lane[2 * stride] = 0;
         lane[3 * stride] = 0;
+    }
+    template <class O>
+    static void InitV(const EscapeParams&, typename O::V* s, typename O::V px, typename O::V py) {
+        s[0] = px;
+        s[1] = py;
+        s[2] = s[3] = O::Set1(0.0);
     }
     template <class O>
     static unsigned Test(const typename O::V* s, typename O::V four) {
@@ -100,11 +155,20 @@ struct JuliaDragonKind {
 // State: zx, zy, px, py.
 struct MandelDragonKind {
     static constexpr int S = 4;
+    static constexpr int C = 2;
+    static constexpr bool kColourReadsState = false;
     static void Init(const EscapeParams&, double* lane, int stride, double px, double py) {
         lane[0] = 0.5;
         lane[stride] = 0;
         lane[2 * stride] = px;
         lane[3 * stride] = py;
+    }
+    template <class O>
+    static void InitV(const EscapeParams&, typename O::V* s, typename O::V px, typename O::V py) {
+        s[0] = O::Set1(0.5);
+        s[1] = O::Set1(0.0);
+        s[2] = px;
+        s[3] = py;
     }
     template <class O>
     static unsigned Test(const typename O::V* s, typename O::V four) {
@@ -118,8 +182,8 @@ struct MandelDragonKind {
         s[0] = O::Add(O::Mul(px, a), O::Mul(py, b));
         s[1] = O::Sub(O::Mul(py, a), O::Mul(px, b));
     }
-    static uint32_t Colour(const EscapeParams& p, const double*, int, uint32_t count) {
-        return FinalColour(p, count, 0, 0, 0, 0);
+    static uint32_t Colour(const EscapeParams&, const double*, int, uint32_t count) {
+        return CountColour(count);
     }
 };
 
@@ -127,12 +191,22 @@ struct MandelDragonKind {
 // State: zx, zy, ox, oy, x2, y2, px, py.
 struct MandelPhoenixKind {
     static constexpr int S = 8;
+    static constexpr int C = 4;  // the iterate and the previous one
+    static constexpr bool kColourReadsState = false;
     static void Init(const EscapeParams&, double* lane, int stride, double px, double py) {
         for (int i = 0; i < 6; ++i) {
             lane[i * stride] = 0;
         }
         lane[6 * stride] = px;
         lane[7 * stride] = py;
+    }
+    template <class O>
+    static void InitV(const EscapeParams&, typename O::V* s, typename O::V px, typename O::V py) {
+        for (int i = 0; i < 6; ++i) {
+            s[i] = O::Set1(0.0);
+        }
+        s[6] = px;
+        s[7] = py;
     }
     template <class O>
     static unsigned Test(const typename O::V* s, typename O::V four) {
@@ -150,9 +224,18 @@ struct MandelPhoenixKind {
         s[0] = nx;
         s[1] = ny;
     }
-    static uint32_t Colour(const EscapeParams& p, const double*, int, uint32_t count) {
-        return FinalColour(p, count, 0, 0, 0, 0);
+    static uint32_t Colour(const EscapeParams&, const double*, int, uint32_t count) {
+        return CountColour(count);
     }
+};
+
+// Scalar operations for stepping one lane round its cycle: the same IEEE
+// operations as a vector lane, one at a time.
+struct ScalarOps {
+    using V = double;
+    static V Add(V a, V b) { return a + b; }
+    static V Sub(V a, V b) { return a - b; }
+    static V Mul(V a, V b) { return a * b; }
 };
 
 // A retired lane holds the point 0 with everything zero: every kind's orbit
@@ -165,22 +248,50 @@ void Retire(double* lane) {
     }
 }
 
+// Iterations between the states a lane's cycle is looked for with: about
+// twice the square root of the budget, a power of two from 16 to 1024 (long
+// budgets have room for longer cycles; short ones need the copy soon).
+inline int64_t CycleSaveInterval(int64_t budget) {
+    int64_t save = 16;
+    while (save < 1024 && save * save < 2 * budget) {  // (save * 1.41)^2 < 4 budget
+        save *= 2;
+    }
+    return save;
+}
+
+// Comparisons with the copy happen every this many iterations.
+inline constexpr int64_t kCycleCheck = 8;
+
+// Budgets below this gain nothing from looking for cycles.
+inline constexpr int64_t kCycleMinBudget = 128;
+
 // Where each lane's pixel goes, and the run of pixels this thread took last.
 // Finished pixels are counted per block of a scan computed ahead and handed
 // on in batches, whenever the block changes and when the kernel ends.
-template <class Kind, int K, int W>
+// Iterations a pixel makes in the straight first pass, before it takes a
+// lane of the main loop.
+inline constexpr int kFirstPass = 16;
+// Vectors the first pass iterates side by side, to hide each one's latency.
+inline constexpr int kFirstPassVectors = 4;
+
+template <class O, class Kind, int K>
 class Lanes {
   public:
+    static constexpr int W = O::W;
     static constexpr int S = Kind::S;
+    static constexpr int C = Kind::C;
     static constexpr unsigned kFull = (1u << W) - 1;
-    // One flat array: per vector, the rows of its state, W lanes each. A
+    // One flat array: per vector, the rows of its state, then the copies of
+    // its first C rows that cycles are looked for with, W lanes each. A
     // lane's values lie W apart.
-    static constexpr int kRows = S;
+    static constexpr int kRows = S + C;
     using Buffer = double[K * kRows * W];
     static double* Row(Buffer& buf, int k, int i) { return buf + (k * kRows + i) * W; }
+    static double* Saved(Buffer& buf, int k, int c) { return Row(buf, k, S + c); }
 
     explicit Lanes(const KernelJob& job) : job_(job) {
         for (int k = 0; k < K; ++k) {
+            live_[k] = 0;
             for (int l = 0; l < W; ++l) {
                 out_[k][l] = -1;
                 block_[k][l] = 0;
@@ -192,12 +303,20 @@ class Lanes {
 
     // The first iteration at which some lane has had its budget.
     int64_t NextDeadline() const { return nextDeadline_; }
+    // The lanes of vector k that hold a pixel.
+    unsigned Live(int k) const { return live_[k]; }
+    // Whether the loop looks for cycles now.
+    bool Detecting() const { return detecting_; }
 
     // At iteration `iter` of the loop, for every lane whose bit in mask[k]
     // (the escape test) is clear or whose budget is spent: hand out its
-    // colour and load the next pixel, or retire the lane. False when no lane
-    // is left.
-    __attribute__((noinline)) bool Refill(Buffer& buf, const unsigned* mask, int64_t iter) {
+    // colour and load the next pixel, or retire the lane. A lane whose bit
+    // in hit[k] is set (its state equals its copy, taken `sinceSave`
+    // iterations ago) and that has neither escaped nor spent its budget is
+    // on a cycle: it is handed the colour of its budget's end. False when no
+    // lane is left.
+    __attribute__((noinline)) bool Refill(Buffer& buf, const unsigned* mask, const unsigned* hit,
+                                          int64_t iter, int64_t sinceSave) {
         const EscapeParams& p = *job_.params;
         // Deadlines are looked at only when the earliest has come; a lane
         // that escapes earlier may leave nextDeadline_ too early, which only
@@ -210,28 +329,54 @@ class Lanes {
                     need |= 1u << l;
                 }
             }
+            for (unsigned h = hit[k] & ~need & live_[k]; h != 0; h &= h - 1) {
+                const int l = __builtin_ctz(h);
+                need |= 1u << l;
+                cycle_[l] = true;
+            }
             while (need != 0) {
                 const int l = __builtin_ctz(need);
                 need &= need - 1;
                 double* lane = Row(buf, k, 0) + l;
                 if (out_[k][l] >= 0) {
-                    const uint64_t n = static_cast<uint64_t>(iter - start_[k][l]);
-                    const uint64_t count = n * p.countStep;
-                    job_.out[out_[k][l]] = Kind::Colour(p, lane, W, static_cast<uint32_t>(count));
+                    run_ += iter - start_[k][l];
+                    if (cycle_[l]) {
+                        cycle_[l] = false;
+                        job_.out[out_[k][l]] = CycleColour(lane, deadline_[k][l] - iter, sinceSave);
+                        skipped_ += deadline_[k][l] - iter;
+                    } else {
+                        const uint64_t n = static_cast<uint64_t>(iter - start_[k][l]);
+                        const uint64_t count = n * p.countStep;
+                        job_.out[out_[k][l]] =
+                            Kind::Colour(p, lane, W, static_cast<uint32_t>(count));
+                    }
                     Finished(block_[k][l]);
+                    if (++epochPixels_ == kEpochPixels) {
+                        NextEpoch();
+                    }
                 }
-                double px = 0, py = 0;
-                if (Take(out_[k][l], block_[k][l], px, py)) {
-                    Kind::Init(p, lane, W, px, py);
-                    start_[k][l] = iter;
-                    deadline_[k][l] = iter + job_.iterations;
+                // Until the next copy the lane's copy belongs to no pixel of
+                // its own: NaN matches nothing.
+                for (int c = 0; c < C; ++c) {
+                    Saved(buf, k, c)[l] = __builtin_nan("");
+                }
+                if (const Survivor* next = NextPixel()) {
+                    for (int i = 0; i < S; ++i) {
+                        lane[i * W] = next->state[i];
+                    }
+                    out_[k][l] = next->out;
+                    block_[k][l] = next->block;
+                    start_[k][l] = iter - next->done;
+                    deadline_[k][l] = start_[k][l] + job_.iterations;
                     nextDeadline_ =
                         deadline_[k][l] < nextDeadline_ ? deadline_[k][l] : nextDeadline_;
+                    live_[k] |= 1u << l;
                 } else {
                     out_[k][l] = -1;
                     Retire<S, W>(lane);
                     deadline_[k][l] = kNever;
-                    --live_;
+                    live_[k] &= ~(1u << l);
+                    --alive_;
                 }
             }
         }
@@ -244,7 +389,7 @@ class Lanes {
                 }
             }
         }
-        if (live_ == 0) {
+        if (alive_ == 0) {
             Flush();
             return false;
         }
@@ -252,6 +397,219 @@ class Lanes {
     }
 
   private:
+    // Looking for cycles costs about 5% of the iterations it watches. Every
+    // epoch of finished pixels weighs what it skipped against what it
+    // watched; where it skipped less than a sixteenth, it rests for the
+    // next seven epochs and then looks again. Resting changes no pixel: the
+    // copies stay what they were, and a match with an older copy of the
+    // same pixel is as good a proof.
+    static constexpr int kEpochPixels = 1024;
+    static constexpr int kRestEpochs = 7;
+    void NextEpoch() {
+        if (detecting_) {
+            if (skipped_ * 16 < run_) {
+                detecting_ = false;
+                rest_ = kRestEpochs;
+            }
+        } else if (--rest_ == 0) {
+            detecting_ = true;
+        }
+        epochPixels_ = 0;
+        run_ = 0;
+        skipped_ = 0;
+    }
+
+    // The colour of a lane on a cycle of a period dividing `period`, with
+    // `left` iterations of its budget to go: its state then is the state
+    // left mod period steps on.
+    uint32_t CycleColour(const double* lane, int64_t left, int64_t period) const {
+        const EscapeParams& p = *job_.params;
+        const uint64_t count = static_cast<uint64_t>(job_.iterations) * p.countStep;
+        if constexpr (!Kind::kColourReadsState) {
+            return Kind::Colour(p, lane, W, static_cast<uint32_t>(count));
+        } else {
+            double state[S];
+            for (int i = 0; i < S; ++i) {
+                state[i] = lane[i * W];
+            }
+            for (int64_t n = left % period; n > 0; --n) {
+                Kind::template Step<ScalarOps>(state, p.cx, p.cy);
+            }
+            return Kind::Colour(p, state, 1, static_cast<uint32_t>(count));
+        }
+    }
+
+    // A pixel for a lane: its place, its block and its state after `done`
+    // iterations.
+    struct Survivor {
+        int64_t out;
+        int block;
+        int64_t done;
+        double state[S];
+    };
+
+    // The next pixel that needs the main loop, or null when none is left.
+    // Where the budget allows, the source's pixels first make kFirstPass
+    // iterations W at a time in a straight loop: most pixels of a light
+    // figure end there, for a fraction of what a lane's refill costs.
+    const Survivor* NextPixel() {
+        while (waitingNext_ == waiting_) {
+            waitingNext_ = 0;
+            waiting_ = 0;
+            if (job_.iterations <= kFirstPass) {
+                Survivor& w = waitingPixels_[0];
+                double px = 0, py = 0;
+                if (!Take(w.out, w.block, px, py)) {
+                    return nullptr;
+                }
+                alignas(64) double state[S * W];
+                Kind::Init(*job_.params, state, W, px, py);
+                for (int i = 0; i < S; ++i) {
+                    w.state[i] = state[i * W];
+                }
+                w.done = 0;
+                waiting_ = 1;
+            } else if (!FirstPass()) {
+                return nullptr;
+            }
+        }
+        return &waitingPixels_[waitingNext_++];
+    }
+
+    // Takes up to kFirstPassVectors * W pixels of the source and iterates them kFirstPass
+    // times, colouring those that escape on the way (no budget can end
+    // there); the others wait for lanes with their state. False when the
+    // source is used up. A lane of the main loop steps first and tests
+    // after, so its pixel must have passed the test of the state it is
+    // loaded with: a new pixel's first test always passes (nothing has been
+    // squared yet, and 1/2 is inside the disc).
+    bool FirstPass() {
+        const EscapeParams& p = *job_.params;
+        constexpr int G = kFirstPassVectors;
+        alignas(64) double state[G][S * W];
+        int64_t out[G * W];
+        int block[G * W];
+        unsigned done[G];
+        // A missing pixel is the point 0; its lane is never looked at.
+        alignas(64) double px[G * W] = {};
+        alignas(64) double py[G * W] = {};
+        int taken = 0;
+        while (taken < G * W && Take(out[taken], block[taken], px[taken], py[taken])) {
+            ++taken;
+        }
+        if (taken == 0) {
+            return false;
+        }
+        typename O::V v[G][S];
+        for (int g = 0; g < G; ++g) {
+            const int real = taken - g * W;
+            done[g] = real >= W ? 0u : real <= 0 ? kFull : kFull & ~((1u << real) - 1);
+            Kind::template InitV<O>(p, v[g], O::Load(px + g * W), O::Load(py + g * W));
+        }
+        const typename O::V four = O::Set1(4.0);
+        const typename O::V P = O::Set1(p.cx);
+        const typename O::V Q = O::Set1(p.cy);
+        // Tests 0 to kFirstPass, steps between them: a survivor has passed
+        // the test of the iterate it holds, as a lane of the main loop has
+        // when it steps.
+        if constexpr (!Kind::kColourReadsState) {
+            // Only the count matters: each lane counts the tests it passed
+            // before its first failure, without a branch on the way.
+            const typename O::V one = O::Set1(1.0);
+            typename O::V passed[G];
+            unsigned alive[G];
+            for (int g = 0; g < G; ++g) {
+                passed[g] = O::Set1(0.0);
+                alive[g] = ~done[g] & kFull;
+            }
+            for (int n = 0; n <= kFirstPass; ++n) {
+                if (n > 0) {
+#pragma GCC unroll 4
+                    for (int g = 0; g < G; ++g) {
+                        Kind::template Step<O>(v[g], P, Q);
+                    }
+                }
+                unsigned any = 0;
+#pragma GCC unroll 4
+                for (int g = 0; g < G; ++g) {
+                    alive[g] &= Kind::template Test<O>(v[g], four);
+                    passed[g] = O::AddWhere(passed[g], alive[g], one);
+                    any |= alive[g];
+                }
+                if (any == 0) {
+                    break;
+                }
+            }
+            for (int g = 0; g < G; ++g) {
+                alignas(64) double counts[W];
+                O::Store(counts, passed[g]);
+                for (unsigned e = ~alive[g] & ~done[g] & kFull; e != 0; e &= e - 1) {
+                    const int l = __builtin_ctz(e);
+                    const uint64_t n = static_cast<uint64_t>(counts[l]);
+                    job_.out[out[g * W + l]] =
+                        Kind::Colour(p, nullptr, W, static_cast<uint32_t>(n * p.countStep));
+                    Finished(block[g * W + l]);
+                }
+                done[g] |= ~alive[g] & kFull;
+            }
+        } else
+            for (int n = 0; n <= kFirstPass; ++n) {
+                if (n > 0) {
+#pragma GCC unroll 4
+                    for (int g = 0; g < G; ++g) {
+                        Kind::template Step<O>(v[g], P, Q);
+                    }
+                }
+                unsigned all = kFull;
+#pragma GCC unroll 4
+                for (int g = 0; g < G; ++g) {
+                    all &= Kind::template Test<O>(v[g], four) | done[g];
+                }
+                if (all == kFull) [[likely]] {
+                    continue;
+                }
+                bool finished = true;
+                for (int g = 0; g < G; ++g) {
+                    const unsigned escaped = ~Kind::template Test<O>(v[g], four) & ~done[g] & kFull;
+                    if (escaped != 0) {
+                        for (int i = 0; i < S; ++i) {
+                            O::Store(state[g] + i * W, v[g][i]);
+                        }
+                        const uint32_t count = static_cast<uint32_t>(uint64_t{p.countStep} * n);
+                        for (unsigned e = escaped; e != 0; e &= e - 1) {
+                            const int l = __builtin_ctz(e);
+                            job_.out[out[g * W + l]] = Kind::Colour(p, state[g] + l, W, count);
+                            Finished(block[g * W + l]);
+                        }
+                        done[g] |= escaped;
+                    }
+                    finished = finished && done[g] == kFull;
+                }
+                if (finished) {
+                    break;
+                }
+            }
+        for (int g = 0; g < G; ++g) {
+            if (done[g] == kFull) {
+                continue;
+            }
+            for (int i = 0; i < S; ++i) {
+                O::Store(state[g] + i * W, v[g][i]);
+            }
+            for (unsigned left = ~done[g] & kFull; left != 0; left &= left - 1) {
+                const int l = __builtin_ctz(left);
+                Survivor& w = waitingPixels_[waiting_++];
+                w.out = out[g * W + l];
+                w.block = block[g * W + l];
+                w.done = kFirstPass;
+                for (int i = 0; i < S; ++i) {
+                    w.state[i] = state[g][i * W + l];
+                }
+            }
+        }
+        return true;
+    }
+
     // A run lies in one block of the source, so its colours lie one after
     // another in the ring and count for one block.
     bool Take(int64_t& out, int& block, double& px, double& py) {
@@ -299,33 +657,42 @@ class Lanes {
     int block_[K][W];
     int64_t start_[K][W];     // the loop's iteration when the lane's pixel began
     int64_t deadline_[K][W];  // start + budget: the pixel's count is spent
+    unsigned live_[K];        // lanes holding a pixel
+    bool cycle_[W] = {};      // lanes of the vector at hand found on a cycle
     int64_t nextDeadline_ = kNever;
-    int live_ = K * W;
+    int alive_ = K * W;
+    bool detecting_ = true;
+    int epochPixels_ = 0;
+    int rest_ = 0;
+    int64_t run_ = 0;      // iterations the epoch's pixels ran
+    int64_t skipped_ = 0;  // iterations they skipped on cycles
+    Survivor waitingPixels_[kFirstPassVectors * W];
+    int waiting_ = 0, waitingNext_ = 0;
     int64_t cur_ = 0, end_ = 0, ring_ = 0;
     int col_ = 0, row_ = 0, slot_ = 0;
     int doneSlot_ = 0;
     int64_t doneCount_ = 0;
 };
 
-template <class O, class Kind, int K>
+template <class O, class Kind, int K, bool kDetect>
 void RunVectors(const KernelJob& job) {
     using V = typename O::V;
-    constexpr int W = O::W;
     constexpr int S = Kind::S;
-    using L = Lanes<Kind, K, W>;
+    constexpr int C = Kind::C;
+    using L = Lanes<O, Kind, K>;
     constexpr unsigned kFull = L::kFull;
 
     L lanes(job);
     alignas(64) typename L::Buffer buf;
-    int64_t iter = 0;  // iterations of the loop so far
-    {
-        unsigned mask[K];
-        for (int k = 0; k < K; ++k) {
-            mask[k] = 0;
-        }
-        if (!lanes.Refill(buf, mask, iter)) {
-            return;
-        }
+    const int64_t save = CycleSaveInterval(job.iterations);
+    int64_t iter = 0;      // iterations of the loop so far
+    int64_t lastSave = 0;  // when the copies were taken
+    unsigned none[K];
+    for (int k = 0; k < K; ++k) {
+        none[k] = 0;
+    }
+    if (!lanes.Refill(buf, none, none, iter, 1)) {
+        return;
     }
 
     V s[K][S];
@@ -349,28 +716,82 @@ void RunVectors(const KernelJob& job) {
     const V P = O::Set1(job.params->cx);
     const V Q = O::Set1(job.params->cy);
 
+    // The live lanes of vector k whose state equals their copy.
+    auto Matches = [&](const V* state, int k) {
+        unsigned m = lanes.Live(k);
+#pragma GCC unroll 4
+        for (int c = 0; c < C; ++c) {
+            m &= O::Eq(state[c], O::Load(L::Saved(buf, k, c)));
+        }
+        return m;
+    };
+    // One look at the lanes: their escape masks and, at a check, which
+    // lanes are on a cycle; then Refill.
+    auto refill = [&](bool check) {
+        unsigned mask[K];
+        unsigned hit[K];
+        for (int k = 0; k < K; ++k) {
+            mask[k] = Kind::template Test<O>(s[k], four);
+            hit[k] = check ? Matches(s[k], k) : 0;
+        }
+        store();
+        if (!lanes.Refill(buf, mask, hit, iter, iter - lastSave)) {
+            return false;
+        }
+        load();
+        return true;
+    };
+
     while (true) {
+        if constexpr (kDetect) {
+            // Every 8 iterations: compare the lanes with their copies, then
+            // take new copies when due. The copies stay in memory, out of the
+            // hot loop's way.
+            if ((iter & (kCycleCheck - 1)) == 0 && lanes.Detecting()) [[unlikely]] {
+                unsigned hits = 0;
+#pragma GCC unroll 8
+                for (int k = 0; k < K; ++k) {
+                    hits |= Matches(s[k], k);
+                }
+                if (hits != 0 && !refill(true)) {
+                    return;
+                }
+                if ((iter & (save - 1)) == 0) {
+#pragma GCC unroll 8
+                    for (int k = 0; k < K; ++k) {
+#pragma GCC unroll 4
+                        for (int c = 0; c < C; ++c) {
+                            O::Store(L::Saved(buf, k, c), s[k][c]);
+                        }
+                    }
+                    lastSave = iter;
+                }
+            }
+        }
         unsigned all = kFull;
 #pragma GCC unroll 8
         for (int k = 0; k < K; ++k) {
             all &= Kind::template Test<O>(s[k], four);
         }
         if (all != kFull || iter >= lanes.NextDeadline()) [[unlikely]] {
-            unsigned mask[K];
-            for (int k = 0; k < K; ++k) {
-                mask[k] = Kind::template Test<O>(s[k], four);
-            }
-            store();
-            if (!lanes.Refill(buf, mask, iter)) {
+            if (!refill(false)) {
                 return;
             }
-            load();
         }
 #pragma GCC unroll 8
         for (int k = 0; k < K; ++k) {
             Kind::template Step<O>(s[k], P, Q);
         }
         ++iter;
+    }
+}
+
+template <class O, class Kind, int K>
+void RunVectors(const KernelJob& job) {
+    if (job.iterations >= kCycleMinBudget) {
+        RunVectors<O, Kind, K, true>(job);
+    } else {
+        RunVectors<O, Kind, K, false>(job);
     }
 }
 

@@ -21,6 +21,16 @@ struct Ops {
     static unsigned Lt(V a, V b) {
         return static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a, b, _CMP_LT_OQ)));
     }
+    static unsigned Eq(V a, V b) {
+        return static_cast<unsigned>(_mm256_movemask_pd(_mm256_cmp_pd(a, b, _CMP_EQ_OQ)));
+    }
+    // acc + add in the lanes of mask, acc elsewhere.
+    static V AddWhere(V acc, unsigned mask, V add) {
+        const __m256i bits = _mm256_set_epi64x(8, 4, 2, 1);
+        const __m256i lanes = _mm256_and_si256(_mm256_set1_epi64x(mask), bits);
+        const V where = _mm256_castsi256_pd(_mm256_cmpeq_epi64(lanes, bits));
+        return _mm256_add_pd(acc, _mm256_and_pd(where, add));
+    }
 };
 
 }  // namespace

@@ -20,6 +20,12 @@ struct Ops {
     static V Mul(V a, V b) { return _mm512_mul_pd(a, b); }
     // Lanes where a < b (ordered: NaN is false, as in scalar code).
     static unsigned Lt(V a, V b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
+    // Lanes where a == b (ordered: NaN equals nothing).
+    static unsigned Eq(V a, V b) { return _mm512_cmp_pd_mask(a, b, _CMP_EQ_OQ); }
+    // acc + add in the lanes of mask, acc elsewhere.
+    static V AddWhere(V acc, unsigned mask, V add) {
+        return _mm512_mask_add_pd(acc, static_cast<__mmask8>(mask), acc, add);
+    }
 };
 
 }  // namespace

@@ -25,6 +25,22 @@ struct Ops {
         }
         return bits;
     }
+    static unsigned Eq(V a, V b) {
+        unsigned bits = 0;
+        for (int l = 0; l < W; ++l) {
+            bits |= (a[l] == b[l] ? 1u : 0u) << l;
+        }
+        return bits;
+    }
+    // acc + add in the lanes of mask, acc elsewhere.
+    static V AddWhere(V acc, unsigned mask, V add) {
+        for (int l = 0; l < W; ++l) {
+            if ((mask >> l & 1u) != 0) {
+                acc[l] += add[l];
+            }
+        }
+        return acc;
+    }
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "commands/Commands.h"
@@ -80,15 +81,22 @@ int Render(const RenderRequest& request, char* program) {
     // Qt sees only the program name, never our arguments ("-o -platform" is a
     // file name), and always the offscreen platform: text needs a
     // QGuiApplication, the renderer needs no display, whatever
-    // QT_QPA_PLATFORM says.
+    // QT_QPA_PLATFORM says. It is made when a figure first writes text:
+    // most figures write none, and starting Qt is a good part of a small
+    // picture's time.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietMessages);
     int qtArgc = 1;
     char* qtArgv[] = {program, nullptr};
-    QGuiApplication app(qtArgc, qtArgv);
+    std::optional<QGuiApplication> app;
 
     HeadlessPlatform platform(request.width, request.height);
-    platform.textOut = RasterText;
+    platform.textOut = [&](Bitmap& picture, int px, int py, const std::string& text) {
+        if (!app) {
+            app.emplace(qtArgc, qtArgv);
+        }
+        RasterText(picture, px, py, text);
+    };
     platform.watched = false;
     ProgressMeter progress(stderr, isatty(STDERR_FILENO) != 0);
     platform.onProgress = [&progress](int done, int total) { progress.Columns(done, total); };
@@ -128,7 +136,13 @@ int Render(const RenderRequest& request, char* program) {
     progress.Finish();
 
     try {
-        SavePicture(surface.Picture(), request.output);
+        // Files record the resolution of Qt's offscreen platform, 96 dpi,
+        // whether or not Qt was started.
+        constexpr int kOffscreenDotsPerMeter = 3780;
+        const std::optional<Resolution> resolution =
+            app ? std::nullopt
+                : std::optional<Resolution>({kOffscreenDotsPerMeter, kOffscreenDotsPerMeter});
+        SavePicture(surface.Picture(), request.output, {}, resolution);
     } catch (const SaveError& e) {
         std::fprintf(stderr, "galleri-render: %s\n", e.what());
         return kExitWriteFailed;

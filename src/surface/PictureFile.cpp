@@ -74,7 +74,8 @@ std::string FormatLimit(PictureFormat format, int width, int height) {
     return {};
 }
 
-void SavePicture(const Bitmap& picture, const std::string& path, std::string_view text) {
+void SavePicture(const Bitmap& picture, const std::string& path, std::string_view text,
+                 std::optional<Resolution> resolution) {
     if (picture.Empty()) {
         throw SaveError(path, "the picture is empty");
     }
@@ -90,10 +91,10 @@ void SavePicture(const Bitmap& picture, const std::string& path, std::string_vie
                 EncodeJpeg(picture, file, text);
                 break;
             case PictureFormat::Png:
-                EncodePng(picture, file, ToolkitResolution(), text);
+                EncodePng(picture, file, resolution.value_or(ToolkitResolution()), text);
                 break;
             case PictureFormat::Bmp:
-                EncodeBmp(picture, file, ToolkitResolution());
+                EncodeBmp(picture, file, resolution.value_or(ToolkitResolution()));
                 break;
         }
     } catch (const EncodeError& e) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "surface/Bitmap.h"
+#include "surface/ByteSink.h"
 #include "surface/SaveError.h"
 
 namespace galleri {
@@ -26,7 +28,9 @@ std::string FormatLimit(PictureFormat format, int width, int height);
 // keyword "Galleri", in a JPEG a comment; a bitmap file has no place for it.
 // The write is atomic: a temporary file in the target's folder is renamed
 // over the target, so a failed save never harms an existing file. Throws
-// SaveError; std::bad_alloc passes through.
-void SavePicture(const Bitmap& picture, const std::string& path, std::string_view text = {});
+// SaveError; std::bad_alloc passes through. PNG and bitmap files record the
+// resolution the toolkit gives a new picture, or `resolution` when given.
+void SavePicture(const Bitmap& picture, const std::string& path, std::string_view text = {},
+                 std::optional<Resolution> resolution = {});
 
 }  // namespace galleri
