@@ -18,7 +18,8 @@ void PixelsDone(BlockProgress& progress, int slot, int64_t n) {
 }
 
 bool ColumnStream::Start(ThreadPool& pool, int workers, KernelFn kernel, const EscapeParams& params,
-                         const ScanGrid& grid, int64_t iterations, int first, int blockColumns) {
+                         const ScanGrid& grid, int64_t iterations, int first, int blockColumns,
+                         std::atomic<int64_t>* cycles) {
     Stop();
     const int64_t rows = grid.rows;
     const int columns = grid.columns - first;
@@ -59,6 +60,7 @@ bool ColumnStream::Start(ThreadPool& pool, int workers, KernelFn kernel, const E
     job_.ringPixels = static_cast<int64_t>(ring_.size());
     job_.source = &source_;
     job_.progress = &progress_;
+    job_.cycles = cycles;
 
     pool_ = &pool;
     workers_ = workers;

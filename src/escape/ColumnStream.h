@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -32,7 +33,8 @@ class ColumnStream {
     // `workers` workers of the pool. False, with nothing started, when not
     // one worker could start.
     bool Start(ThreadPool& pool, int workers, KernelFn kernel, const EscapeParams& params,
-               const ScanGrid& grid, int64_t iterations, int first, int blockColumns);
+               const ScanGrid& grid, int64_t iterations, int first, int blockColumns,
+               std::atomic<int64_t>* cycles = nullptr);
     bool Active() const { return pool_ != nullptr; }
     // Whether the scan's next block is [first, first + count) of this scan.
     bool IsNext(const EscapeParams& params, const ScanGrid& grid, int first, int count) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 
 #include "escape/EscapeScan.h"
@@ -45,6 +46,9 @@ class FastEngine : public EscapeEngine {
     // (at least one thread): waking a thread for less work costs more than
     // it gains. Tests set 1 to give every thread a share of small blocks.
     void SetPixelsPerThread(int pixels);
+    // Pixels computed so far that ended on a cycle before their budget (for
+    // tests and benchmarks).
+    int64_t CyclesFound() const { return cycles_.load(std::memory_order_relaxed); }
 
     void ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first, int count,
                         uint32_t* out) override;
@@ -70,6 +74,7 @@ class FastEngine : public EscapeEngine {
     std::unique_ptr<ThreadPool> pool_;
     std::unique_ptr<ColumnStream> stream_;
     bool inScan_ = false;
+    std::atomic<int64_t> cycles_{0};
 };
 
 // The engine of every surface that names none: one fast engine for the

@@ -344,6 +344,7 @@ class Lanes {
                         cycle_[l] = false;
                         job_.out[out_[k][l]] = CycleColour(lane, deadline_[k][l] - iter, sinceSave);
                         skipped_ += deadline_[k][l] - iter;
+                        ++cycles_;
                     } else {
                         const uint64_t n = static_cast<uint64_t>(iter - start_[k][l]);
                         const uint64_t count = n * p.countStep;
@@ -391,6 +392,9 @@ class Lanes {
         }
         if (alive_ == 0) {
             Flush();
+            if (job_.cycles != nullptr) {
+                job_.cycles->fetch_add(cycles_, std::memory_order_relaxed);
+            }
             return false;
         }
         return true;
@@ -666,6 +670,7 @@ class Lanes {
     int rest_ = 0;
     int64_t run_ = 0;      // iterations the epoch's pixels ran
     int64_t skipped_ = 0;  // iterations they skipped on cycles
+    int64_t cycles_ = 0;   // pixels that ended on a cycle
     Survivor waitingPixels_[kFirstPassVectors * W];
     int waiting_ = 0, waitingNext_ = 0;
     int64_t cur_ = 0, end_ = 0, ring_ = 0;

@@ -58,6 +58,9 @@ struct KernelJob {
     int64_t ringPixels = 0;
     PixelSource* source = nullptr;
     BlockProgress* progress = nullptr;  // null: nobody counts
+    // Pixels that ended on a cycle are added here when the kernel ends
+    // (null: not counted).
+    std::atomic<int64_t>* cycles = nullptr;
 };
 
 // Computes pixels from the source until it is used up. Each path exists only

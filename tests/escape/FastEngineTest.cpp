@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -177,6 +179,66 @@ TEST(FastEngine, ScanThroughTheRingMatchesReference) {
                 fast.EndScan();
                 EXPECT_EQ(actual, expected)
                     << c.name << ", blocks of " << block << ", " << threads << " threads";
+            }
+        }
+    }
+}
+
+// Views where most pixels never escape, so that the engine finds their
+// orbits on exact cycles: the main cardioid, the period-2 disc, Julia and
+// dragon interiors (whose colour reads the last iterate, so the lane is
+// stepped round its cycle to its budget's end), the phoenix map (whose state
+// holds the previous iterate) and the binary decomposition with a long
+// budget. Budgets are not multiples of the distances the engine compares
+// at. Each view is drawn whole and in random sub-views; the engine must give
+// the reference's colours and must have found cycles.
+TEST(FastEngine, ViewsOnCyclesMatchReference) {
+    const std::vector<Case> cases = {
+        {"main cardioid", Params(IK::Mandelbrot, kMax, 20593), Accumulated(), -0.6, 0.2, -0.4, 0.4},
+        {"period-2 disc", Params(IK::Mandelbrot, kMax, 4384), Accumulated(), -1.2, -0.8, -0.2, 0.2},
+        {"m_5", Params(IK::Mandelbrot, kMax, 4384), Accumulated(), -1.2, -1.0, 0.2, 0.35},
+        {"julia interior", Params(IK::Julia, 3001, 1, -0.12, 0.2), Direct(), -1.0, 1.0, -0.8, 0.8},
+        {"julia interior, large steps", Params(IK::Julia, kMax / 2, 4099, -1.0, 0.05), Direct(),
+         -1.5, 1.5, -0.6, 0.6},
+        {"julia dragon interior", Params(IK::JuliaDragon, kMax, 4210, 2.5, 0.2), Direct(), -0.4,
+         1.4, -0.8, 0.8},
+        {"mandeldragon", Params(IK::MandelDragon, kMax, 61489), Accumulated(1), -2.2, 4.2, -1.5,
+         1.5},
+        {"mandelphoenix centre", Params(IK::MandelPhoenix, kMax, 53267), Accumulated(), -0.6, 0.3,
+         -0.5, 0.5},
+        {"binary decomposition, long budget", Params(IK::BinaryDecomposition, 1999, 1, -0.12, 0.2),
+         Direct(), -1.0, 1.0, -0.75, 0.75},
+    };
+    std::mt19937 random(20261209);
+    const auto unit = [&random] { return static_cast<double>(random()) / 4294967296.0; };
+    for (const Case& whole : cases) {
+        std::vector<Case> views = {whole};
+        for (int v = 0; v < 3; ++v) {
+            Case sub = whole;
+            const double w = (whole.right - whole.left) * (0.05 + 0.3 * unit());
+            const double h = (whole.top - whole.bottom) * (0.05 + 0.3 * unit());
+            sub.left = whole.left + (whole.right - whole.left - w) * unit();
+            sub.right = sub.left + w;
+            sub.bottom = whole.bottom + (whole.top - whole.bottom - h) * unit();
+            sub.top = sub.bottom + h;
+            views.push_back(sub);
+        }
+        for (const Case& c : views) {
+            const ScanGrid grid =
+                MakeScanGrid(c.left, c.right, c.bottom, c.top, 47, 39, c.settings);
+            ScalarEngine scalar;
+            const std::vector<uint32_t> expected = Compute(scalar, c, grid, 10);
+            for (SimdPath path : SupportedPaths()) {
+                for (int threads : {1, 2}) {
+                    FastEngine fast(threads, path);
+                    fast.SetPixelsPerThread(1);
+                    EXPECT_EQ(Compute(fast, c, grid, 7), expected)
+                        << c.name << " " << c.left << "," << c.right << "," << c.bottom << ","
+                        << c.top << ", " << SimdPathName(path) << ", " << threads << " threads";
+                    if (&c == &views.front()) {
+                        EXPECT_GT(fast.CyclesFound(), 0) << c.name << ", " << SimdPathName(path);
+                    }
+                }
             }
         }
     }
