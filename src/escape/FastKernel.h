@@ -274,7 +274,7 @@ inline constexpr int kFirstPass = 16;
 // Vectors the first pass iterates side by side, to hide each one's latency.
 inline constexpr int kFirstPassVectors = 4;
 
-template <class O, class Kind, int K>
+template <class O, class Kind, int K, bool kDetect>
 class Lanes {
   public:
     static constexpr int W = O::W;
@@ -339,7 +339,9 @@ class Lanes {
                 need &= need - 1;
                 double* lane = Row(buf, k, 0) + l;
                 if (out_[k][l] >= 0) {
-                    run_ += iter - start_[k][l];
+                    if constexpr (kDetect) {
+                        run_ += iter - start_[k][l];
+                    }
                     if (cycle_[l]) {
                         cycle_[l] = false;
                         job_.out[out_[k][l]] = CycleColour(lane, deadline_[k][l] - iter, sinceSave);
@@ -352,22 +354,16 @@ class Lanes {
                             Kind::Colour(p, lane, W, static_cast<uint32_t>(count));
                     }
                     Finished(block_[k][l]);
-                    if (++epochPixels_ == kEpochPixels) {
+                    if (kDetect && ++epochPixels_ == kEpochPixels) {
                         NextEpoch();
                     }
                 }
                 // Until the next copy the lane's copy belongs to no pixel of
                 // its own: NaN matches nothing.
-                for (int c = 0; c < C; ++c) {
+                for (int c = 0; kDetect && c < C; ++c) {
                     Saved(buf, k, c)[l] = __builtin_nan("");
                 }
-                if (const Survivor* next = NextPixel()) {
-                    for (int i = 0; i < S; ++i) {
-                        lane[i * W] = next->state[i];
-                    }
-                    out_[k][l] = next->out;
-                    block_[k][l] = next->block;
-                    start_[k][l] = iter - next->done;
+                if (Load(lane, out_[k][l], block_[k][l], start_[k][l], iter)) {
                     deadline_[k][l] = start_[k][l] + job_.iterations;
                     nextDeadline_ =
                         deadline_[k][l] < nextDeadline_ ? deadline_[k][l] : nextDeadline_;
@@ -452,28 +448,41 @@ class Lanes {
         double state[S];
     };
 
+    // Loads the next pixel into a lane: its place, its block, when it began
+    // (iterations it made in the first pass before now) and its state.
+    // False when none is left.
+    bool Load(double* lane, int64_t& out, int& block, int64_t& start, int64_t iter) {
+        if (job_.iterations <= kFirstPass) {
+            double px = 0, py = 0;
+            if (!Take(out, block, px, py)) {
+                return false;
+            }
+            Kind::Init(*job_.params, lane, W, px, py);
+            start = iter;
+            return true;
+        }
+        const Survivor* next = NextPixel();
+        if (next == nullptr) {
+            return false;
+        }
+        for (int i = 0; i < S; ++i) {
+            lane[i * W] = next->state[i];
+        }
+        out = next->out;
+        block = next->block;
+        start = iter - next->done;
+        return true;
+    }
+
     // The next pixel that needs the main loop, or null when none is left.
-    // Where the budget allows, the source's pixels first make kFirstPass
-    // iterations W at a time in a straight loop: most pixels of a light
-    // figure end there, for a fraction of what a lane's refill costs.
+    // The source's pixels first make kFirstPass iterations W at a time in a
+    // straight loop: most pixels of a light figure end there, for a fraction
+    // of what a lane's refill costs.
     const Survivor* NextPixel() {
         while (waitingNext_ == waiting_) {
             waitingNext_ = 0;
             waiting_ = 0;
-            if (job_.iterations <= kFirstPass) {
-                Survivor& w = waitingPixels_[0];
-                double px = 0, py = 0;
-                if (!Take(w.out, w.block, px, py)) {
-                    return nullptr;
-                }
-                alignas(64) double state[S * W];
-                Kind::Init(*job_.params, state, W, px, py);
-                for (int i = 0; i < S; ++i) {
-                    w.state[i] = state[i * W];
-                }
-                w.done = 0;
-                waiting_ = 1;
-            } else if (!FirstPass()) {
+            if (!FirstPass()) {
                 return nullptr;
             }
         }
@@ -684,7 +693,7 @@ void RunVectors(const KernelJob& job) {
     using V = typename O::V;
     constexpr int S = Kind::S;
     constexpr int C = Kind::C;
-    using L = Lanes<O, Kind, K>;
+    using L = Lanes<O, Kind, K, kDetect>;
     constexpr unsigned kFull = L::kFull;
 
     L lanes(job);

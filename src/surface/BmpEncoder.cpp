@@ -77,14 +77,16 @@ void EncodeBmp(const Bitmap& picture, ByteSink& out, Resolution resolution) {
             chunk.clear();
         }
         const uint32_t* src = picture.Row(y);
+        const size_t at = chunk.size();
+        chunk.resize(at + rowBytes);  // the padding stays zero
+        unsigned char* row = chunk.data() + at;
         // Blue, green, red; red is the lowest byte of a colour value and the
         // top byte is unused.
         for (int x = 0; x < width; ++x) {
-            chunk.push_back(static_cast<unsigned char>((src[x] >> 16) & 0xFF));
-            chunk.push_back(static_cast<unsigned char>((src[x] >> 8) & 0xFF));
-            chunk.push_back(static_cast<unsigned char>(src[x] & 0xFF));
+            row[3 * x] = static_cast<unsigned char>((src[x] >> 16) & 0xFF);
+            row[3 * x + 1] = static_cast<unsigned char>((src[x] >> 8) & 0xFF);
+            row[3 * x + 2] = static_cast<unsigned char>(src[x] & 0xFF);
         }
-        chunk.resize(chunk.size() + rowBytes - static_cast<size_t>(width) * 3, 0);
     }
     out.Write(chunk.data(), chunk.size());
 }
