@@ -7,7 +7,7 @@
 namespace galleri {
 
 void PixelsDone(BlockProgress& progress, int slot, int64_t n) {
-    BlockProgress::Slot& s = progress.slots[slot];
+    BlockProgress::Slot& s = progress.slotArray[slot];
     // Read before the count is published: once the block is complete its
     // slot may be handed to a later block.
     const int64_t target = s.target;
@@ -19,7 +19,7 @@ void PixelsDone(BlockProgress& progress, int slot, int64_t n) {
 
 bool ColumnStream::Start(ThreadPool& pool, int workers, KernelFn kernel, const EscapeParams& params,
                          const ScanGrid& grid, int64_t iterations, int first, int blockColumns,
-                         std::atomic<int64_t>* cycles) {
+                         KernelStats* stats) {
     Stop();
     const int64_t rows = grid.rows;
     const int columns = grid.columns - first;
@@ -40,7 +40,7 @@ bool ColumnStream::Start(ThreadPool& pool, int workers, KernelFn kernel, const E
     progress_.blockPixels = blockColumns * rows;
     progress_.count = ringBlocks;
     slots_ = std::make_unique<BlockProgress::Slot[]>(static_cast<size_t>(ringBlocks));
-    progress_.slots = slots_.get();
+    progress_.slotArray = slots_.get();
     for (int b = 0; b < ringBlocks; ++b) {
         slots_[b].target = BlockPixels(b);
     }
@@ -60,7 +60,7 @@ bool ColumnStream::Start(ThreadPool& pool, int workers, KernelFn kernel, const E
     job_.ringPixels = static_cast<int64_t>(ring_.size());
     job_.source = &source_;
     job_.progress = &progress_;
-    job_.cycles = cycles;
+    job_.stats = stats;
 
     pool_ = &pool;
     workers_ = workers;

@@ -34,7 +34,7 @@ class ColumnStream {
     // one worker could start.
     bool Start(ThreadPool& pool, int workers, KernelFn kernel, const EscapeParams& params,
                const ScanGrid& grid, int64_t iterations, int first, int blockColumns,
-               std::atomic<int64_t>* cycles = nullptr);
+               KernelStats* stats = nullptr);
     bool Active() const { return pool_ != nullptr; }
     // Whether the scan's next block is [first, first + count) of this scan.
     bool IsNext(const EscapeParams& params, const ScanGrid& grid, int first, int count) const;

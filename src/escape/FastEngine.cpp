@@ -181,7 +181,7 @@ void FastEngine::ComputeNow(const EscapeParams& params, const ScanGrid& grid, in
     block.job.out = out;
     block.job.ringPixels = block.source.total;
     block.job.source = &block.source;
-    block.job.cycles = &cycles_;
+    block.job.stats = &stats_;
     block.kernel = KernelFor(path_);
     // The calling thread computes too.
     const int helpers = Crew(block.source.total) - 1;
@@ -223,7 +223,7 @@ const uint32_t* FastEngine::Streamed(const EscapeParams& params, const ScanGrid&
         stream_->Stop();
         if (first + count < grid.columns) {
             stream_->Start(Pool(), Crew(int64_t{count} * grid.rows), KernelFor(path_), params, grid,
-                           budget, first, count, &cycles_);
+                           budget, first, count, &stats_);
         }
     }
     // Not active at the scan's last block, or when no worker could start.

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "escape/EscapeScan.h"
+#include "escape/FastKernels.h"
 
 namespace galleri {
 
@@ -46,9 +47,11 @@ class FastEngine : public EscapeEngine {
     // (at least one thread): waking a thread for less work costs more than
     // it gains. Tests set 1 to give every thread a share of small blocks.
     void SetPixelsPerThread(int pixels);
-    // Pixels computed so far that ended on a cycle before their budget (for
-    // tests and benchmarks).
-    int64_t CyclesFound() const { return cycles_.load(std::memory_order_relaxed); }
+    // What the kernels did so far (for tests and benchmarks): pixels, the
+    // iterations they ran, and the pixels that ended on a cycle before their
+    // budget.
+    const KernelStats& Stats() const { return stats_; }
+    int64_t CyclesFound() const { return stats_.cycles.load(std::memory_order_relaxed); }
 
     void ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first, int count,
                         uint32_t* out) override;
@@ -74,7 +77,7 @@ class FastEngine : public EscapeEngine {
     std::unique_ptr<ThreadPool> pool_;
     std::unique_ptr<ColumnStream> stream_;
     bool inScan_ = false;
-    std::atomic<int64_t> cycles_{0};
+    KernelStats stats_;
 };
 
 // The engine of every surface that names none: one fast engine for the

@@ -339,6 +339,7 @@ class Lanes {
                 need &= need - 1;
                 double* lane = Row(buf, k, 0) + l;
                 if (out_[k][l] >= 0) {
+                    iterations_ += iter - start_[k][l];
                     if constexpr (kDetect) {
                         run_ += iter - start_[k][l];
                     }
@@ -388,8 +389,10 @@ class Lanes {
         }
         if (alive_ == 0) {
             Flush();
-            if (job_.cycles != nullptr) {
-                job_.cycles->fetch_add(cycles_, std::memory_order_relaxed);
+            if (job_.stats != nullptr) {
+                job_.stats->pixels.fetch_add(pixels_, std::memory_order_relaxed);
+                job_.stats->iterations.fetch_add(iterations_, std::memory_order_relaxed);
+                job_.stats->cycles.fetch_add(cycles_, std::memory_order_relaxed);
             }
             return false;
         }
@@ -399,15 +402,18 @@ class Lanes {
   private:
     // Looking for cycles costs about 5% of the iterations it watches. Every
     // epoch of finished pixels weighs what it skipped against what it
-    // watched; where it skipped less than a sixteenth, it rests for the
-    // next seven epochs and then looks again. Resting changes no pixel: the
+    // watched; where it skipped less than a sixteenth of many iterations, it
+    // rests for the next seven epochs and then looks again. Resting changes no pixel: the
     // copies stay what they were, and a match with an older copy of the
     // same pixel is as good a proof.
-    static constexpr int kEpochPixels = 1024;
+    static constexpr int kEpochPixels = 256;
     static constexpr int kRestEpochs = 7;
+    // Epochs whose pixels ran fewer iterations than this on average cost
+    // little to watch and never rest: an interior may follow them.
+    static constexpr int64_t kRestAbove = 64;
     void NextEpoch() {
         if (detecting_) {
-            if (skipped_ * 16 < run_) {
+            if (skipped_ * 16 < run_ && run_ > int64_t{kEpochPixels} * kRestAbove) {
                 detecting_ = false;
                 rest_ = kRestEpochs;
             }
@@ -562,10 +568,11 @@ class Lanes {
                     job_.out[out[g * W + l]] =
                         Kind::Colour(p, nullptr, W, static_cast<uint32_t>(n * p.countStep));
                     Finished(block[g * W + l]);
+                    iterations_ += static_cast<int64_t>(n);
                 }
                 done[g] |= ~alive[g] & kFull;
             }
-        } else
+        } else {
             for (int n = 0; n <= kFirstPass; ++n) {
                 if (n > 0) {
 #pragma GCC unroll 4
@@ -593,6 +600,7 @@ class Lanes {
                             const int l = __builtin_ctz(e);
                             job_.out[out[g * W + l]] = Kind::Colour(p, state[g] + l, W, count);
                             Finished(block[g * W + l]);
+                            iterations_ += n;
                         }
                         done[g] |= escaped;
                     }
@@ -602,6 +610,7 @@ class Lanes {
                     break;
                 }
             }
+        }
         for (int g = 0; g < G; ++g) {
             if (done[g] == kFull) {
                 continue;
@@ -650,6 +659,7 @@ class Lanes {
     }
 
     void Finished(int block) {
+        ++pixels_;
         if (block != doneSlot_) {
             Flush();
             doneSlot_ = block;
@@ -680,6 +690,8 @@ class Lanes {
     int64_t run_ = 0;      // iterations the epoch's pixels ran
     int64_t skipped_ = 0;  // iterations they skipped on cycles
     int64_t cycles_ = 0;   // pixels that ended on a cycle
+    int64_t pixels_ = 0;   // pixels finished, for the job's statistics
+    int64_t iterations_ = 0;
     Survivor waitingPixels_[kFirstPassVectors * W];
     int waiting_ = 0, waitingNext_ = 0;
     int64_t cur_ = 0, end_ = 0, ring_ = 0;

@@ -35,7 +35,7 @@ struct BlockProgress {
         std::atomic<int64_t> done{0};
         int64_t target = 0;  // pixels of the block that the slot counts now
     };
-    Slot* slots = nullptr;
+    Slot* slotArray = nullptr;  // not "slots", which Qt defines as a macro
     int count = 0;
     int64_t blockPixels = 0;
     std::mutex mutex;
@@ -44,6 +44,13 @@ struct BlockProgress {
 
 // Adds n finished pixels to a slot's block. Out of line, like NextPixels.
 void PixelsDone(BlockProgress& progress, int slot, int64_t n);
+
+// What kernels did, added up when each ends.
+struct KernelStats {
+    std::atomic<int64_t> pixels{0};      // pixels finished
+    std::atomic<int64_t> iterations{0};  // iterations they ran
+    std::atomic<int64_t> cycles{0};      // of them, pixels that ended on a cycle
+};
 
 // One job for a kernel: the points, the iteration budget and where the
 // colours go. Pixel k's colour goes to out[k % ringPixels]: a scan computed
@@ -58,9 +65,7 @@ struct KernelJob {
     int64_t ringPixels = 0;
     PixelSource* source = nullptr;
     BlockProgress* progress = nullptr;  // null: nobody counts
-    // Pixels that ended on a cycle are added here when the kernel ends
-    // (null: not counted).
-    std::atomic<int64_t>* cycles = nullptr;
+    KernelStats* stats = nullptr;       // null: not counted
 };
 
 // Computes pixels from the source until it is used up. Each path exists only
