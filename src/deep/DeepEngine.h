@@ -1,0 +1,88 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "deep/BigFloat.h"
+#include "deep/Perturbation.h"
+#include "deep/ReferenceOrbit.h"
+#include "escape/EscapeScan.h"
+
+namespace galleri {
+
+class ThreadPool;
+
+// A picture of a figure of the plane at any depth: the figure's iteration,
+// an iteration budget of any size, and the rectangle in arbitrary precision.
+// Pixel (i, j) stands for (left + i (right - left) / dW, top - j (top -
+// bottom) / dH), dW and dH the picture's size plus the figure's divisor
+// extra.
+struct DeepPicture {
+    EscapeParams params;  // kind, counter step, the Julia and dragon constants
+    int64_t budget = 0;   // most iterations a pixel gets
+    BigFloat left, right, bottom, top;
+    int width = 0, height = 0;
+    int divisorExtra = 0;
+};
+
+// The engine of deep pictures: perturbation against reference orbits
+// computed in arbitrary precision, every pixel in double. The scan asks it
+// for columns as it asks the double engines; Prepare first computes the
+// reference orbit at the picture's centre. Pixels that its reference cannot
+// carry (it ended while they were far from the critical point) are computed
+// again against a reference of their own, taken at the glitched pixel that
+// lasted longest, until none is left or kMaxReferences are in use. The
+// colours are the same on every run and for every number of threads.
+class DeepEngine : public EscapeEngine {
+  public:
+    static constexpr int kMaxReferences = 64;
+
+    explicit DeepEngine(int threads = 0);
+    ~DeepEngine() override;
+
+    // Sets the picture up and computes its first reference orbit; false
+    // (and the engine unusable until the next Prepare) when `cancel` was
+    // seen set. Throws std::range_error when the picture is deeper than a
+    // double's exponent reaches (its pixels closer than about 1e-290).
+    bool Prepare(const DeepPicture& picture, const std::atomic<bool>* cancel = nullptr);
+
+    // Colours of the grid's columns first .. first+count-1; only the grid's
+    // size is read, the points are the picture's.
+    void ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first, int count,
+                        uint32_t* out) override;
+
+    struct Stats {
+        int references = 0;  // orbits in use, the first included
+        int64_t orbitIterations = 0;
+        int64_t glitched = 0;     // pixels computed again
+        int64_t unresolved = 0;   // pixels left glitched
+        double orbitSeconds = 0;  // computing reference orbits
+        double pixelSeconds = 0;  // iterating pixels
+    };
+    const Stats& GetStats() const { return stats_; }
+    // Bits of the picture's arithmetic.
+    long Precision() const { return bits_; }
+
+  private:
+    struct Reference {
+        ReferenceOrbit orbit;
+        int column = 0, row = 0;  // the pixel it belongs to
+        double pointRe = 0, pointIm = 0;
+    };
+    Reference MakeReference(int column, int row, const std::atomic<bool>* cancel);
+    DeepPixel Pixel(int column, int row, const Reference& ref) const;
+
+    int threads_;
+    std::unique_ptr<ThreadPool> pool_;
+    DeepPicture picture_;
+    long bits_ = 64;
+    double stepRe_ = 0, stepIm_ = 0;
+    BigFloat stepReBig_, stepImBig_;
+    std::vector<Reference> references_;
+    ReferenceOrbit critical_;  // the Julia-type maps' critical orbit
+    Stats stats_;
+};
+
+}  // namespace galleri
