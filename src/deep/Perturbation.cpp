@@ -147,18 +147,15 @@ DeepPixel PerturbPixel(const EscapeParams& params, int64_t budget, const DeepOrb
 }
 
 uint32_t DeepColour(const EscapeParams& params, int64_t budget, const DeepPixel& pixel) {
-    // FinalColour compares a 32-bit counter with the limit; here the counter
-    // is the iteration count, which cannot wrap, and the limit the budget:
-    // the rules that only ask whether the budget was reached see 0 or 1
-    // against 1, those that show the counter see it modulo 2^32, which
-    // keeps it modulo 2^24.
+    // The rules that only ask whether the budget was reached see 0 or 1
+    // against a limit of 1; those that show the counter see it whole.
     EscapeParams p = params;
-    uint32_t count = 0;
+    uint64_t count = 0;
     switch (params.kind) {
         case IterationKind::Mandelbrot:
         case IterationKind::MandelDragon:
         case IterationKind::MandelPhoenix:
-            count = static_cast<uint32_t>(static_cast<uint64_t>(pixel.n) * params.countStep);
+            count = static_cast<uint64_t>(pixel.n) * params.countStep;
             break;
         case IterationKind::Julia:
         case IterationKind::JuliaDragon:

@@ -14,14 +14,14 @@ constexpr uint32_t kMaxColor = 0xFFFFFF;
 // judges the iterate that iteration started from.
 
 struct Final {
-    uint32_t count;
-    double zx, zy;  // the last iterate produced
-    double x2, y2;  // squares left by the last iteration
+    uint64_t count;  // wide: a raised budget times the step cannot wrap it
+    double zx, zy;   // the last iterate produced
+    double x2, y2;   // squares left by the last iteration
 };
 
 Final IterateQuadratic(const EscapeParams& p, double zx, double zy, double cx, double cy) {
     double x2 = 0, y2 = 0;
-    uint32_t count = 0;
+    uint64_t count = 0;
     while (static_cast<int64_t>(count) < p.limit && x2 + y2 < 4.0) {
         x2 = zx * zx;
         y2 = zy * zy;
@@ -35,7 +35,7 @@ Final IterateQuadratic(const EscapeParams& p, double zx, double zy, double cx, d
 Final IterateJuliaDragon(const EscapeParams& p, double zx, double zy) {
     const double P = p.cx, Q = p.cy;
     double x2 = 0, y2 = 0;
-    uint32_t count = 0;
+    uint64_t count = 0;
     while (static_cast<int64_t>(count) < p.limit && x2 + y2 < 4.0) {
         x2 = zx * zx;
         y2 = zy * zy;
@@ -48,9 +48,9 @@ Final IterateJuliaDragon(const EscapeParams& p, double zx, double zy) {
     return {count, zx, zy, x2, y2};
 }
 
-uint32_t MandelDragonCount(const EscapeParams& p, double px, double py) {
+uint64_t MandelDragonCount(const EscapeParams& p, double px, double py) {
     double zx = 0.5, zy = 0;
-    uint32_t count = 0;
+    uint64_t count = 0;
     // No lag here: the test squares the current iterate.
     while (zx * zx + zy * zy < 4.0 && static_cast<int64_t>(count) < p.limit) {
         const double a = (zy - zx) * (zy + zx) + zx;
@@ -62,9 +62,9 @@ uint32_t MandelDragonCount(const EscapeParams& p, double px, double py) {
     return count;
 }
 
-uint32_t MandelPhoenixCount(const EscapeParams& p, double px, double py) {
+uint64_t MandelPhoenixCount(const EscapeParams& p, double px, double py) {
     double zx = 0, zy = 0, ox = 0, oy = 0, x2 = 0, y2 = 0;
-    uint32_t count = 0;
+    uint64_t count = 0;
     while (static_cast<int64_t>(count) < p.limit && x2 + y2 < 4.0) {
         x2 = zx * zx;
         y2 = zy * zy;
@@ -108,13 +108,13 @@ uint32_t BinaryColour(double zx, double zy) {
 
 }  // namespace
 
-uint32_t FinalColour(const EscapeParams& p, uint32_t count, double zx, double zy, double x2,
+uint32_t FinalColour(const EscapeParams& p, uint64_t count, double zx, double zy, double x2,
                      double y2) {
     switch (p.kind) {
         case IterationKind::Mandelbrot:
         case IterationKind::MandelDragon:
         case IterationKind::MandelPhoenix:
-            return count % (kMaxColor + 1);
+            return static_cast<uint32_t>(count % (kMaxColor + 1));
         case IterationKind::Julia:
             if (static_cast<int64_t>(count) < p.limit) {
                 return kMaxColor - 1;
@@ -153,7 +153,7 @@ uint32_t EscapeColour(const EscapeParams& p, double px, double py) {
 }
 
 uint64_t EscapeIterations(const EscapeParams& p, double px, double py) {
-    uint32_t count = 0;
+    uint64_t count = 0;
     switch (p.kind) {
         case IterationKind::Mandelbrot:
             count = IterateQuadratic(p, 0, 0, px, py).count;

@@ -30,7 +30,7 @@ uint32_t EscapeColour(const EscapeParams& params, double px, double py);
 // Colour of a pixel from the state its iteration ended in: Count, the last
 // iterate produced and the squares the last iteration left. Shared by the
 // reference and the fast engine so both colour alike.
-uint32_t FinalColour(const EscapeParams& params, uint32_t count, double zx, double zy, double x2,
+uint32_t FinalColour(const EscapeParams& params, uint64_t count, double zx, double zy, double x2,
                      double y2);
 
 // The iteration count the reference spends on one pixel (for benchmarks).

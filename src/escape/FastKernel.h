@@ -60,21 +60,21 @@ struct QuadraticBase {
         s[1] = O::Add(O::Mul(O::Add(zx, zx), zy), s[5]);
         s[0] = O::Add(O::Sub(s[2], s[3]), s[4]);
     }
-    static uint32_t Colour(const EscapeParams& p, const double* lane, int stride, uint32_t count) {
+    static uint32_t Colour(const EscapeParams& p, const double* lane, int stride, uint64_t count) {
         return FinalColour(p, count, lane[0], lane[stride], lane[2 * stride], lane[3 * stride]);
     }
 };
 
 // The colour of the kinds coloured by their count alone, as FinalColour
 // gives it, here where a refill can inline it.
-inline uint32_t CountColour(uint32_t count) {
-    return count % (0xFFFFFFu + 1);
+inline uint32_t CountColour(uint64_t count) {
+    return static_cast<uint32_t>(count % (0xFFFFFFu + 1));
 }
 
 // Mandelbrot: z from 0, c the pixel's point.
 struct MandelbrotKind : QuadraticBase {
     static constexpr bool kColourReadsState = false;
-    static uint32_t Colour(const EscapeParams&, const double*, int, uint32_t count) {
+    static uint32_t Colour(const EscapeParams&, const double*, int, uint64_t count) {
         return CountColour(count);
     }
     static void Init(const EscapeParams&, double* lane, int stride, double px, double py) {
@@ -146,7 +146,7 @@ struct JuliaDragonKind {
         s[1] = O::Sub(O::Mul(Q, a), O::Mul(P, b));
         s[0] = O::Add(O::Mul(P, a), O::Mul(Q, b));
     }
-    static uint32_t Colour(const EscapeParams& p, const double* lane, int stride, uint32_t count) {
+    static uint32_t Colour(const EscapeParams& p, const double* lane, int stride, uint64_t count) {
         return FinalColour(p, count, lane[0], lane[stride], lane[2 * stride], lane[3 * stride]);
     }
 };
@@ -182,7 +182,7 @@ struct MandelDragonKind {
         s[0] = O::Add(O::Mul(px, a), O::Mul(py, b));
         s[1] = O::Sub(O::Mul(py, a), O::Mul(px, b));
     }
-    static uint32_t Colour(const EscapeParams&, const double*, int, uint32_t count) {
+    static uint32_t Colour(const EscapeParams&, const double*, int, uint64_t count) {
         return CountColour(count);
     }
 };
@@ -224,7 +224,7 @@ struct MandelPhoenixKind {
         s[0] = nx;
         s[1] = ny;
     }
-    static uint32_t Colour(const EscapeParams&, const double*, int, uint32_t count) {
+    static uint32_t Colour(const EscapeParams&, const double*, int, uint64_t count) {
         return CountColour(count);
     }
 };
@@ -351,8 +351,7 @@ class Lanes {
                     } else {
                         const uint64_t n = static_cast<uint64_t>(iter - start_[k][l]);
                         const uint64_t count = n * p.countStep;
-                        job_.out[out_[k][l]] =
-                            Kind::Colour(p, lane, W, static_cast<uint32_t>(count));
+                        job_.out[out_[k][l]] = Kind::Colour(p, lane, W, count);
                     }
                     Finished(block_[k][l]);
                     if (kDetect && ++epochPixels_ == kEpochPixels) {
@@ -432,7 +431,7 @@ class Lanes {
         const EscapeParams& p = *job_.params;
         const uint64_t count = static_cast<uint64_t>(job_.iterations) * p.countStep;
         if constexpr (!Kind::kColourReadsState) {
-            return Kind::Colour(p, lane, W, static_cast<uint32_t>(count));
+            return Kind::Colour(p, lane, W, count);
         } else {
             double state[S];
             for (int i = 0; i < S; ++i) {
@@ -441,7 +440,7 @@ class Lanes {
             for (int64_t n = left % period; n > 0; --n) {
                 Kind::template Step<ScalarOps>(state, p.cx, p.cy);
             }
-            return Kind::Colour(p, state, 1, static_cast<uint32_t>(count));
+            return Kind::Colour(p, state, 1, count);
         }
     }
 
@@ -565,8 +564,7 @@ class Lanes {
                 for (unsigned e = ~alive[g] & ~done[g] & kFull; e != 0; e &= e - 1) {
                     const int l = __builtin_ctz(e);
                     const uint64_t n = static_cast<uint64_t>(counts[l]);
-                    job_.out[out[g * W + l]] =
-                        Kind::Colour(p, nullptr, W, static_cast<uint32_t>(n * p.countStep));
+                    job_.out[out[g * W + l]] = Kind::Colour(p, nullptr, W, n * p.countStep);
                     Finished(block[g * W + l]);
                     iterations_ += static_cast<int64_t>(n);
                 }
@@ -595,7 +593,7 @@ class Lanes {
                         for (int i = 0; i < S; ++i) {
                             O::Store(state[g] + i * W, v[g][i]);
                         }
-                        const uint32_t count = static_cast<uint32_t>(uint64_t{p.countStep} * n);
+                        const uint64_t count = uint64_t{p.countStep} * static_cast<uint64_t>(n);
                         for (unsigned e = escaped; e != 0; e &= e - 1) {
                             const int l = __builtin_ctz(e);
                             job_.out[out[g * W + l]] = Kind::Colour(p, state[g] + l, W, count);
