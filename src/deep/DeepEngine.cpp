@@ -21,6 +21,14 @@ bool JuliaType(IterationKind kind) {
            kind == IterationKind::JuliaDragon;
 }
 
+bool Quadratic(IterationKind kind) {
+    return kind == IterationKind::Mandelbrot || kind == IterationKind::Julia ||
+           kind == IterationKind::BinaryDecomposition;
+}
+
+// How small d^2 must be beside 2Z d for a bilinear step to hold.
+constexpr double kStepEpsilon = 0x1p-50;
+
 // Orbits are followed until their squared magnitude reaches this: far
 // enough past every figure's escape radius that a pixel near the reference
 // is never left without it while it still iterates.
@@ -38,6 +46,7 @@ bool DeepEngine::Prepare(const DeepPicture& picture, const std::atomic<bool>* ca
     picture_ = picture;
     references_.clear();
     critical_ = {};
+    criticalSteps_ = {};
     stats_ = {};
     const long viewBits = std::max({picture.left.Precision(), picture.right.Precision(),
                                     picture.bottom.Precision(), picture.top.Precision()});
@@ -66,6 +75,12 @@ bool DeepEngine::Prepare(const DeepPicture& picture, const std::atomic<bool>* ca
         critical_ =
             ComputeReferenceOrbit(picture.params, origin, picture.budget, kOrbitBailout, cancel);
         stats_.orbitIterations += critical_.Last();
+        if (Quadratic(picture.params.kind)) {
+            const auto tables = std::chrono::steady_clock::now();
+            criticalSteps_ = BlaTable(critical_, 0, kStepEpsilon);
+            stats_.stepSeconds += Seconds(tables);
+            stats_.stepBytes += criticalSteps_.Bytes();
+        }
     }
     stats_.orbitSeconds += Seconds(start);
     return cancel == nullptr || !cancel->load();
@@ -87,6 +102,17 @@ DeepEngine::Reference DeepEngine::MakeReference(int column, int row,
         ComputeReferenceOrbit(picture_.params, start, picture_.budget, kOrbitBailout, cancel);
     stats_.orbitIterations += ref.orbit.Last();
     ++stats_.references;
+    if (Quadratic(picture_.params.kind)) {
+        // The farthest pixel from this reference bounds the parameter's
+        // difference (none for the Julia sets).
+        const double far =
+            std::hypot(std::max(column, picture_.width - column) * std::fabs(stepRe_),
+                       std::max(row, picture_.height - row) * std::fabs(stepIm_));
+        const auto tables = std::chrono::steady_clock::now();
+        ref.steps = BlaTable(ref.orbit, JuliaType(picture_.params.kind) ? 0 : far, kStepEpsilon);
+        stats_.stepSeconds += Seconds(tables);
+        stats_.stepBytes += ref.steps.Bytes();
+    }
     return ref;
 }
 
@@ -94,6 +120,8 @@ DeepPixel DeepEngine::Pixel(int column, int row, const Reference& ref) const {
     DeepOrbits orbits;
     orbits.reference = &ref.orbit;
     orbits.critical = critical_.Empty() ? nullptr : &critical_;
+    orbits.referenceSteps = &ref.steps;
+    orbits.criticalSteps = &criticalSteps_;
     orbits.pointRe = ref.pointRe;
     orbits.pointIm = ref.pointIm;
     // Both differences are whole multiples of one step each, rounded once.

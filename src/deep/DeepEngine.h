@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "deep/BigFloat.h"
+#include "deep/Bla.h"
 #include "deep/Perturbation.h"
 #include "deep/ReferenceOrbit.h"
 #include "escape/EscapeScan.h"
@@ -59,6 +60,8 @@ class DeepEngine : public EscapeEngine {
         int64_t glitched = 0;     // pixels computed again
         int64_t unresolved = 0;   // pixels left glitched
         double orbitSeconds = 0;  // computing reference orbits
+        double stepSeconds = 0;   // making the tables of bilinear steps
+        size_t stepBytes = 0;
         double pixelSeconds = 0;  // iterating pixels
     };
     const Stats& GetStats() const { return stats_; }
@@ -68,6 +71,7 @@ class DeepEngine : public EscapeEngine {
   private:
     struct Reference {
         ReferenceOrbit orbit;
+        BlaTable steps;
         int column = 0, row = 0;  // the pixel it belongs to
         double pointRe = 0, pointIm = 0;
     };
@@ -82,6 +86,7 @@ class DeepEngine : public EscapeEngine {
     BigFloat stepReBig_, stepImBig_;
     std::vector<Reference> references_;
     ReferenceOrbit critical_;  // the Julia-type maps' critical orbit
+    BlaTable criticalSteps_;
     Stats stats_;
 };
 

@@ -1,6 +1,7 @@
 #include "deep/Perturbation.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace galleri {
 
@@ -54,6 +55,8 @@ DeepPixel PerturbPixel(const EscapeParams& params, int64_t budget, const DeepOrb
                        kind == IterationKind::JuliaDragon;
     const bool phoenix = kind == IterationKind::MandelPhoenix;
     const bool lagging = kind != IterationKind::MandelDragon;
+    const bool quadratic = kind == IterationKind::Mandelbrot || kind == IterationKind::Julia ||
+                           kind == IterationKind::BinaryDecomposition;
     const double critical = CriticalRe(kind);
     const ReferenceOrbit* fallback = julia ? orbits.critical : orbits.reference;
 
@@ -113,6 +116,29 @@ DeepPixel PerturbPixel(const EscapeParams& params, int64_t budget, const DeepOrb
             y2 = zi * zi;
         } else if (!(zr * zr + zi * zi < 4.0)) {
             break;
+        }
+        if (quadratic) {
+            // Skip what the bilinear steps allow: every iterate they pass is
+            // inside, so the tests to come pass, and the last iteration of
+            // the budget is always a plain one (its squares are the colour's).
+            const BlaTable* steps =
+                s.orbit == orbits.reference ? orbits.referenceSteps : orbits.criticalSteps;
+            int64_t length = 0;
+            const BlaStep* b =
+                steps != nullptr
+                    ? steps->Find(s.m, std::sqrt(s.dr * s.dr + s.di * s.di), budget - 1 - n, length)
+                    : nullptr;
+            if (b != nullptr) {
+                const double nr = (b->ar * s.dr - b->ai * s.di) + (b->br * dcr - b->bi * dci);
+                const double ni = (b->ar * s.di + b->ai * s.dr) + (b->br * dci + b->bi * dcr);
+                s.dr = nr;
+                s.di = ni;
+                s.m += length;
+                n += length;
+                x2 = 0;
+                y2 = 0;
+                continue;
+            }
         }
         if (phoenix) {
             // d' = 2Z d + d^2 + dp + Q dprev + dq (Zprev + dprev), p and q real.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "deep/Bla.h"
 #include "deep/ReferenceOrbit.h"
 #include "escape/EscapeKernels.h"
 
@@ -28,6 +29,10 @@ struct DeepOrbits {
     const ReferenceOrbit* reference = nullptr;
     const ReferenceOrbit* critical = nullptr;  // Julia-type maps only
     double pointRe = 0, pointIm = 0;           // the reference's parameter, rounded
+    // Steps that skip many iterations at once (the quadratic maps), for the
+    // reference and the critical orbit; null: one iteration at a time.
+    const BlaTable* referenceSteps = nullptr;
+    const BlaTable* criticalSteps = nullptr;
 };
 
 // Iterates one pixel whose point differs from the reference's by (dre, dim)

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "deep/ReferenceOrbit.h"
+
+namespace galleri {
+
+// Bilinear approximation of the quadratic maps' perturbation, d' = 2Z d +
+// d^2 + dc: while |d| is small enough that d^2 is negligible beside 2Z d,
+// l iterations from reference index m are d -> A d + B dc, one complex
+// multiply-add. The table holds, for each reference index m >= 1 and each
+// power of two l that divides m - 1, the step's A, B and the radius R below
+// which it holds: merged pairwise, so a pixel skips the longest run its |d|
+// allows. A step's radius also keeps every iterate it skips inside the
+// escape radius, so no escape test is skipped that could fail.
+struct BlaStep {
+    double ar, ai;  // A
+    double br, bi;  // B
+    double r;       // holds for |d| < r
+};
+
+class BlaTable {
+  public:
+    BlaTable() = default;
+    // For the orbit of a pixel's reference; dcMax is the largest |dc| of
+    // the pixels that use it (0 for the Julia sets, whose maps have no
+    // parameter difference).
+    BlaTable(const ReferenceOrbit& orbit, double dcMax, double epsilon);
+
+    // The longest step from reference index m of at most `most` iterations
+    // that holds for |d| = dNorm; null when none does. `length` gets its
+    // iterations.
+    const BlaStep* Find(int64_t m, double dNorm, int64_t most, int64_t& length) const {
+        if (m < 1 || levels_.empty()) {
+            return nullptr;
+        }
+        const int64_t offset = m - 1;
+        int k = offset == 0 ? static_cast<int>(levels_.size()) - 1 : __builtin_ctzll(offset);
+        if (k >= static_cast<int>(levels_.size())) {
+            k = static_cast<int>(levels_.size()) - 1;
+        }
+        for (; k >= 0; --k) {
+            const int64_t steps = int64_t{1} << k;
+            const size_t t = static_cast<size_t>(offset >> k);
+            if (steps <= most && t < levels_[k].size() && dNorm < levels_[k][t].r) {
+                length = steps;
+                return &levels_[k][t];
+            }
+        }
+        return nullptr;
+    }
+
+    size_t Bytes() const;
+
+  private:
+    std::vector<std::vector<BlaStep>> levels_;
+};
+
+}  // namespace galleri
