@@ -18,7 +18,9 @@
 #include "geometry/Sierpinski.h"
 #include "geometry/Snowflake13.h"
 #include "geometry/Tree.h"
+#include "surface/Errors.h"
 #include "surface/Surface.h"
+#include "view/PrecisionFloor.h"
 
 namespace galleri {
 
@@ -160,12 +162,74 @@ void RunFigure(Surface& surface, const Command& command) {
     ClosingRun(surface, [&] { command.draw(surface, command.preset); });
 }
 
-void RunFigureView(Surface& surface, const Command& command, const PlaneRect& view) {
+namespace {
+
+PlaneFigure PlaneFigureOf(const Command& command) {
     const std::optional<PlaneFigure> figure = command.Plane();
     if (!figure) {
         throw std::invalid_argument(std::string(command.caption) + " is not a figure of the plane");
     }
-    ClosingRun(surface, [&] { DrawPlaneFigure(surface, *figure, view); });
+    return *figure;
+}
+
+}  // namespace
+
+void RunFigureView(Surface& surface, const Command& command, const PlaneRect& view,
+                   std::optional<int64_t> iterations) {
+    PlaneFigure figure = PlaneFigureOf(command);
+    if (iterations) {
+        figure = WithBudget(figure, *iterations);
+    }
+    ClosingRun(surface, [&] { DrawPlaneFigure(surface, figure, view); });
+}
+
+bool DrawnInDoubles(const Command& command, const DeepRect& view, int width, int height) {
+    const std::optional<PlaneRect> doubles = ToPlaneRect(view);
+    if (!doubles) {
+        return false;
+    }
+    try {
+        return !ViewRefusal(*doubles, width, height, PlaneFigureOf(command).scan);
+    } catch (const DrawingError&) {
+        return true;  // a size the figure cannot draw: it says so when it draws
+    }
+}
+
+void RunFigureDeepView(Surface& surface, const Command& command, const DeepRect& view,
+                       std::optional<int64_t> iterations, int threads, DeepEngine::Stats* stats) {
+    PlaneFigure figure = PlaneFigureOf(command);
+    if (iterations) {
+        figure = WithBudget(figure, *iterations);
+    }
+    DeepPicture picture;
+    picture.params = figure.params;
+    picture.budget = Budget(figure.params);
+    picture.left = view.left;
+    picture.right = view.right;
+    picture.bottom = view.bottom;
+    picture.top = view.top;
+    picture.width = surface.ImgWidth();
+    picture.height = surface.ImgHeight();
+    picture.divisorExtra = figure.scan.divisorExtra;
+    DeepEngine engine(threads);
+    EscapeEngine* previous = surface.Engine();
+    struct Restore {
+        Surface& surface;
+        EscapeEngine* engine;
+        ~Restore() { surface.SetEngine(engine); }
+    } restore{surface, previous};
+    // The scan reads the view's doubles only for the plane window it
+    // leaves; the engine computes the points itself.
+    const PlaneRect rounded{view.left.ToDouble(), view.right.ToDouble(), view.bottom.ToDouble(),
+                            view.top.ToDouble()};
+    ClosingRun(surface, [&] {
+        engine.Prepare(picture);
+        surface.SetEngine(&engine);
+        DrawPlaneFigure(surface, figure, rounded);
+    });
+    if (stats != nullptr) {
+        *stats = engine.GetStats();
+    }
 }
 
 }  // namespace galleri

@@ -4,7 +4,9 @@
 #include <span>
 #include <string_view>
 
+#include "deep/DeepEngine.h"
 #include "escape/PlaneFigure.h"
+#include "view/DeepView.h"
 
 namespace galleri {
 
@@ -51,8 +53,25 @@ const Command* FindCommand(std::string_view name);
 void RunFigure(Surface& surface, const Command& command);
 
 // Draws a figure of the plane command at another rectangle of the plane,
-// closing the run whatever ends it, as RunFigure does. A command that is not
-// a figure of the plane is std::invalid_argument.
-void RunFigureView(Surface& surface, const Command& command, const PlaneRect& view);
+// with `iterations` a point instead of its own budget when given, closing
+// the run whatever ends it, as RunFigure does. A command that is not a
+// figure of the plane is std::invalid_argument.
+void RunFigureView(Surface& surface, const Command& command, const PlaneRect& view,
+                   std::optional<int64_t> iterations = std::nullopt);
+
+// Whether a view is drawn in double precision, as every view has been: its
+// numbers are doubles and neighbouring pixels show distinct points. Views
+// past that are deep views.
+bool DrawnInDoubles(const Command& command, const DeepRect& view, int width, int height);
+
+// Draws a deep view of a figure of the plane command: perturbation against
+// reference orbits in arbitrary precision (DeepEngine) on `threads` threads
+// (0: one per core), with `iterations` a point (its own budget when not
+// given), through the figure's own scan, as RunFigureView does. `cancel`
+// stops the reference orbit; the engine's statistics go to `stats` when
+// given.
+void RunFigureDeepView(Surface& surface, const Command& command, const DeepRect& view,
+                       std::optional<int64_t> iterations, int threads,
+                       DeepEngine::Stats* stats = nullptr);
 
 }  // namespace galleri

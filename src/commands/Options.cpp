@@ -78,6 +78,16 @@ std::string ApplyView(Options& o, std::string_view value) {
     return {};
 }
 
+std::string ApplyIterations(Options& o, std::string_view value) {
+    const std::optional<int> n = ParsePositive(value);
+    if (!n || *n > kMaxIterations) {
+        return "bad iteration count " + Quote(value) + ": expected a whole number from 1 to " +
+               std::to_string(kMaxIterations);
+    }
+    o.iterations = *n;
+    return {};
+}
+
 std::string ApplyThreads(Options& o, std::string_view value) {
     const std::optional<int> n = ParsePositive(value);
     if (!n || *n > kMaxThreads) {
@@ -126,6 +136,11 @@ const std::array kOptions = {
            "draw this rectangle of the plane instead of the\n"
            "                        figure's own (figures of the plane only)",
            kRender, ApplyView},
+    Option{"iterations", 'i', "N",
+           "give each point at most N iterations, 1 to 1000000000,\n"
+           "                        instead of the figure's own number (figures of the\n"
+           "                        plane only)",
+           kRender, ApplyIterations},
     Option{"threads", 't', "N",
            "threads of the fast engine for escape-time figures,\n"
            "                        1 to 1024 (default: one per core)",
@@ -311,7 +326,7 @@ std::string HelpText(Program program) {
         text =
             "Usage: galleri-render [--size WxH] [--output FILE] [--threads N]\n"
             "                      [--engine fast|scalar]\n"
-            "                      [--view LEFT,RIGHT,BOTTOM,TOP] FIGURE\n"
+            "                      [--view LEFT,RIGHT,BOTTOM,TOP] [--iterations N] FIGURE\n"
             "       galleri-render --list | --help | --version\n"
             "\n"
             "Draws one figure of Galleri into a picture file, without a display.\n"

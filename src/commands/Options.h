@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,9 @@ inline constexpr int kDefaultHeight = 609;
 inline constexpr int kMaxSide = 65535;
 // Most threads --threads accepts.
 inline constexpr int kMaxThreads = 1024;
+// Most iterations --iterations gives a point: a deep picture keeps an
+// iteration of its reference orbit in 16 bytes.
+inline constexpr int64_t kMaxIterations = 1000000000;
 
 enum class Program { Window, Render };
 
@@ -41,6 +45,9 @@ struct Options {
     // galleri-render's --view text, LEFT,RIGHT,BOTTOM,TOP, as given; the
     // renderer reads the numbers, which need the figure to mean anything.
     std::optional<std::string> view;
+    // --iterations: the most iterations a point gets, instead of the
+    // figure's own budget (figures of the plane only).
+    std::optional<int64_t> iterations;
     // The escape-time engine: the fast one on `threads` threads (0: one per
     // core), or the plain scalar reference on one thread.
     bool scalarEngine = false;

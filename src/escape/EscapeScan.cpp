@@ -101,7 +101,7 @@ void ScalarEngine::ComputeColumns(const EscapeParams& params, const ScanGrid& gr
 void DrawEscapeFigure(Surface& surface, const PlaneRect& rect, const ScanSettings& settings,
                       const EscapeParams& params) {
     surface.ClearAndBegin();
-    surface.IterationLimit = static_cast<int32_t>(params.limit);
+    surface.IterationLimit = ClampedLimit(params.limit);
     surface.PenWidth = 1;
     surface.SetPlaneWindow(rect.left, rect.right, rect.bottom, rect.top);
     EscapeScan(surface, settings, params);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -80,6 +81,12 @@ class ScalarEngine : public EscapeEngine {
 struct PlaneRect {
     double left, right, bottom, top;
 };
+
+// IterationLimit as the surface keeps it (32 bits): a raised budget's limit
+// beyond that shows as the largest.
+inline int32_t ClampedLimit(int64_t limit) {
+    return limit > INT32_MAX ? INT32_MAX : static_cast<int32_t>(limit);
+}
 
 // A whole run of a figure of the plane window: clear and begin, set
 // IterationLimit to the params' limit, PenWidth to 1 and the plane window to

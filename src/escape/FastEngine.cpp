@@ -7,6 +7,7 @@
 
 #include "escape/ColumnStream.h"
 #include "escape/FastKernels.h"
+#include "escape/PlaneFigure.h"
 #include "escape/ThreadPool.h"
 
 namespace galleri {
@@ -17,17 +18,6 @@ namespace {
 // heavy columns out evenly, large enough that taking them costs nothing.
 constexpr int kChunk = 64;
 constexpr int kMinChunk = 8;
-
-// Most iterations a pixel gets: Count grows by countStep and is tested
-// against the limit before each iteration, so n iterations run while
-// n * countStep < limit.
-int64_t IterationBudget(const EscapeParams& params) {
-    if (params.limit <= 0 || params.countStep == 0) {
-        return 0;
-    }
-    const int64_t step = params.countStep;
-    return (params.limit + step - 1) / step;
-}
 
 // Pixels worth waking one more thread for: a thread's lanes hold about 50
 // pixels in flight, so with fewer than this it spends much of its time
@@ -232,7 +222,7 @@ const uint32_t* FastEngine::Streamed(const EscapeParams& params, const ScanGrid&
 
 void FastEngine::ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first,
                                 int count, uint32_t* out) {
-    const int64_t budget = IterationBudget(params);
+    const int64_t budget = Budget(params);
     if (count <= 0 || grid.rows <= 0) {
         return;
     }
@@ -247,7 +237,7 @@ void FastEngine::ComputeColumns(const EscapeParams& params, const ScanGrid& grid
 
 const uint32_t* FastEngine::Columns(const EscapeParams& params, const ScanGrid& grid, int first,
                                     int count, std::vector<uint32_t>& buffer) {
-    const int64_t budget = IterationBudget(params);
+    const int64_t budget = Budget(params);
     if (count > 0 && grid.rows > 0 && !LeftToReference(budget)) {
         if (const uint32_t* colours = Streamed(params, grid, first, count, budget)) {
             return colours;

@@ -24,6 +24,15 @@ struct PlaneFigure {
 // menu command, pixel for pixel, with the same message points and errors.
 void DrawPlaneFigure(Surface& surface, const PlaneFigure& figure, const PlaneRect& view);
 
+// The most iterations a point of the figure gets: its counter grows by the
+// step while it stays below the limit.
+int64_t Budget(const EscapeParams& params);
+
+// The figure with `iterations` iterations a point: the same counter step,
+// the limit the counter reaches after that many. At the figure's own budget
+// the figure is returned as it is.
+PlaneFigure WithBudget(PlaneFigure figure, int64_t iterations);
+
 // Two rectangles are the same view when all four numbers are equal.
 inline bool SameRect(const PlaneRect& a, const PlaneRect& b) {
     return a.left == b.left && a.right == b.right && a.bottom == b.bottom && a.top == b.top;

@@ -1,5 +1,7 @@
 #include "render/Arguments.h"
 
+#include <cmath>
+
 #include "commands/Commands.h"
 #include "surface/QuoteForMessage.h"
 #include "view/ViewText.h"
@@ -72,16 +74,38 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     if (!error.empty()) {
         return Fail(error);
     }
+    if ((o.view || o.iterations) && !req.figure->Plane()) {
+        return Fail(std::string(o.view ? "--view" : "--iterations") +
+                    " needs a figure of the plane, and " + Quote(*o.figure) + " is not one");
+    }
+    req.iterations = o.iterations;
     if (o.view) {
-        if (!req.figure->Plane()) {
-            return Fail("--view needs a figure of the plane, and " + Quote(*o.figure) +
-                        " is not one");
-        }
+        // A view that doubles draw without blocks is drawn as it always
+        // was; a deeper one by perturbation.
         const ParsedView view = ParseView(*o.view);
-        if (!view.view) {
-            return Fail("bad view " + Quote(*o.view) + ": " + view.error);
+        if (view.view &&
+            DrawnInDoubles(*req.figure, ToDeepRect(*view.view), req.width, req.height)) {
+            req.view = view.view;
+        } else {
+            ParsedDeepView deep = ParseDeepView(*o.view);
+            if (!deep.view) {
+                return Fail("bad view " + Quote(*o.view) + ": " + deep.error);
+            }
+            // Deep views are small ones: a number no double holds is as
+            // out of range as it always was.
+            for (const BigFloat* edge :
+                 {&deep.view->left, &deep.view->right, &deep.view->bottom, &deep.view->top}) {
+                if (!std::isfinite(edge->ToDouble())) {
+                    return Fail("bad view " + Quote(*o.view) + ": " + view.error);
+                }
+            }
+            if (const std::optional<PlaneRect> doubles = ToPlaneRect(*deep.view);
+                doubles && DrawnInDoubles(*req.figure, *deep.view, req.width, req.height)) {
+                req.view = doubles;
+            } else {
+                req.deepView = std::move(deep.view);
+            }
         }
-        req.view = view.view;
     }
     if (req.output.empty()) {
         req.output = std::string(req.figure->item) + ".png";

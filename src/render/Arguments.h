@@ -6,6 +6,7 @@
 
 #include "commands/Options.h"
 #include "escape/EscapeScan.h"
+#include "view/DeepView.h"
 
 namespace galleri {
 
@@ -21,6 +22,11 @@ struct RenderRequest {
     // --view: a rectangle of the plane to draw instead of the figure's own
     // (only for a figure of the plane).
     std::optional<PlaneRect> view;
+    // A view below double precision, drawn by perturbation (then `view` is
+    // empty).
+    std::optional<DeepRect> deepView;
+    // --iterations: the most iterations a point gets.
+    std::optional<int64_t> iterations;
     // The escape-time engine: the fast one on `threads` threads (0: one per
     // core), or the plain scalar reference on one thread.
     bool scalarEngine = false;

@@ -25,6 +25,7 @@
 #include "surface/PictureFile.h"
 #include "surface/Surface.h"
 #include "surface/TextRaster.h"
+#include "view/ViewText.h"
 
 namespace galleri {
 namespace {
@@ -70,6 +71,25 @@ int CheckBeforeDrawing(const RenderRequest& request, const std::string& what) {
     return kExitDone;
 }
 
+// The arguments that draw the picture again, for the file's Galleri text:
+// the size, the view unless it is the figure's own, the iterations unless
+// they are its own, and the item name.
+std::string PictureText(const RenderRequest& request) {
+    const Command& figure = *request.figure;
+    std::string text =
+        "--size " + std::to_string(request.width) + "x" + std::to_string(request.height);
+    const std::optional<PlaneFigure> plane = figure.Plane();
+    if (request.deepView) {
+        text += " --view " + FormatDeepView(*request.deepView);
+    } else if (request.view && plane && !SameRect(*request.view, plane->own)) {
+        text += " --view " + FormatView(*request.view);
+    }
+    if (request.iterations && plane && *request.iterations != Budget(plane->params)) {
+        text += " --iterations " + std::to_string(*request.iterations);
+    }
+    return text + " " + figure.item;
+}
+
 int Render(const RenderRequest& request, char* program) {
     const Command& figure = *request.figure;
     const std::string what = std::string(figure.caption) + " at " + std::to_string(request.width) +
@@ -110,8 +130,12 @@ int Render(const RenderRequest& request, char* program) {
     }
 
     try {
-        if (request.view) {
-            RunFigureView(surface, figure, *request.view);
+        if (request.deepView) {
+            RunFigureDeepView(surface, figure, *request.deepView, request.iterations,
+                              request.threads);
+        } else if (request.view || request.iterations) {
+            RunFigureView(surface, figure, request.view ? *request.view : figure.Plane()->own,
+                          request.iterations);
         } else {
             RunFigure(surface, figure);
         }
@@ -142,7 +166,7 @@ int Render(const RenderRequest& request, char* program) {
         const std::optional<Resolution> resolution =
             app ? std::nullopt
                 : std::optional<Resolution>({kOffscreenDotsPerMeter, kOffscreenDotsPerMeter});
-        SavePicture(surface.Picture(), request.output, {}, resolution);
+        SavePicture(surface.Picture(), request.output, PictureText(request), resolution);
     } catch (const SaveError& e) {
         std::fprintf(stderr, "galleri-render: %s\n", e.what());
         return kExitWriteFailed;

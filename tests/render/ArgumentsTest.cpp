@@ -229,10 +229,55 @@ TEST(ParseArguments, ViewOfAFigureOfThePlane) {
     }
 }
 
+// A view that doubles draw without blocks stays a double view, whatever its
+// digits; one past them is deep. --iterations gives a budget of 1 to 10^9
+// to a figure of the plane.
+TEST(ParseArguments, DeepViewsAndIterations) {
+    struct Case {
+        Args args;
+        bool doubles;
+        bool deep;
+    };
+    const std::string deep =
+        "-0.74364388703715870475219150611477,-0.74364388703715870475219150611475,"
+        "0.13182590420531197049313205638512,0.13182590420531197049313205638514";
+    for (const Case& c : {
+             Case{{"--view", "-0.75,-0.74,0.1,0.11", "m11"}, true, false},
+             Case{{"--view", "-0.7500000000000000000000001,-0.74,0.1,0.11", "m11"}, true, false},
+             Case{{"--view", "0,1e-20,0,1e-20", "m11"}, true, false},  // doubles are fine near 0
+             Case{{"--view", "1,1.00000000000000000001,0,1e-20", "m11"}, false, true},
+             Case{{"--view", deep, "-s", "64x48", "j11"}, false, true},
+             Case{{"--view", deep, "binary decomposition"}, false, true},
+         }) {
+        const ParseResult r = ParseArguments(c.args);
+        ASSERT_TRUE(r.Ok()) << r.error;
+        EXPECT_EQ(r.request.view.has_value(), c.doubles) << c.args[1];
+        EXPECT_EQ(r.request.deepView.has_value(), c.deep) << c.args[1];
+    }
+    const ParseResult r = ParseArguments(Args{"--iterations", "40000", "m11"});
+    ASSERT_TRUE(r.Ok()) << r.error;
+    EXPECT_EQ(r.request.iterations, 40000);
+    EXPECT_EQ(ParseArguments(Args{"-i", "1000000000", "m11"}).request.iterations, 1000000000);
+
+    const std::vector<std::pair<Args, std::string>> bad = {
+        {{"--iterations", "0", "m11"}, "bad iteration count '0'"},
+        {{"--iterations", "-5", "m11"}, "bad iteration count"},
+        {{"--iterations", "1000000001", "m11"}, "1 to 1000000000"},
+        {{"--iterations", "12x", "m11"}, "bad iteration count"},
+        {{"--iterations", "500", "trd1"}, "--iterations needs a figure of the plane"},
+        {{"--view", "0,1e-20,x,1e-20", "m11"}, "'x' is not a number"},
+        {{"--view", "0,1e-20,0,1e99999999999", "m11"}, "bad view"},
+    };
+    for (const auto& [args, mentions] : bad) {
+        ExpectUsageError(args, mentions);
+    }
+}
+
 TEST(HelpText, NamesEveryOptionAndTheExitStatuses) {
     const std::string help = HelpText();
-    for (const char* word : {"--size", "--output", "--threads", "--engine", "--list", "--help",
-                             "--version", "--view", "483x609", "FIGURE", "1 to 1024"}) {
+    for (const char* word :
+         {"--size", "--output", "--threads", "--engine", "--list", "--help", "--version", "--view",
+          "--iterations", "483x609", "FIGURE", "1 to 1024"}) {
         EXPECT_NE(help.find(word), std::string::npos) << word;
     }
     for (const char* status : {"  0  ", "  1  ", "  2  ", "  3  ", "  4  "}) {
