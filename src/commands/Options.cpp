@@ -78,6 +78,14 @@ std::string ApplyView(Options& o, std::string_view value) {
     return {};
 }
 
+std::string ApplyLocation(Options& o, std::string_view value) {
+    if (value.empty()) {
+        return "the location file name is empty";
+    }
+    o.location = std::string(value);
+    return {};
+}
+
 std::string ApplyIterations(Options& o, std::string_view value) {
     const std::optional<int> n = ParsePositive(value);
     if (!n || *n > kMaxIterations) {
@@ -136,6 +144,11 @@ const std::array kOptions = {
            "draw this rectangle of the plane instead of the\n"
            "                        figure's own (figures of the plane only)",
            kRender, ApplyView},
+    Option{"location", '\0', "FILE",
+           "draw the location in FILE (Re:, Im:, Zoom:,\n"
+           "                        Iterations: lines, as deep-zoom programs share\n"
+           "                        them; the Mandelbrot figures only)",
+           kRender, ApplyLocation},
     Option{"iterations", 'i', "N",
            "give each point at most N iterations, 1 to 1000000000,\n"
            "                        instead of the figure's own number (figures of the\n"
@@ -326,7 +339,8 @@ std::string HelpText(Program program) {
         text =
             "Usage: galleri-render [--size WxH] [--output FILE] [--threads N]\n"
             "                      [--engine fast|scalar]\n"
-            "                      [--view LEFT,RIGHT,BOTTOM,TOP] [--iterations N] FIGURE\n"
+            "                      [--view LEFT,RIGHT,BOTTOM,TOP | --location FILE]\n"
+            "                      [--iterations N] FIGURE\n"
             "       galleri-render --list | --help | --version\n"
             "\n"
             "Draws one figure of Galleri into a picture file, without a display.\n"

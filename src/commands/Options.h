@@ -45,6 +45,8 @@ struct Options {
     // galleri-render's --view text, LEFT,RIGHT,BOTTOM,TOP, as given; the
     // renderer reads the numbers, which need the figure to mean anything.
     std::optional<std::string> view;
+    // --location: a location file to draw (the Mandelbrot figures only).
+    std::optional<std::string> location;
     // --iterations: the most iterations a point gets, instead of the
     // figure's own budget (figures of the plane only).
     std::optional<int64_t> iterations;

@@ -1,9 +1,13 @@
 #include "render/Arguments.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 #include "commands/Commands.h"
 #include "surface/QuoteForMessage.h"
+#include "view/LocationFile.h"
 #include "view/ViewText.h"
 
 namespace galleri {
@@ -20,6 +24,34 @@ ParseResult Fail(const std::string& what) {
 
 std::string Quote(std::string_view s) {
     return QuoteForMessage(s, 60);
+}
+
+// Reads a file of at most a few megabytes (a location file), or says why
+// not.
+bool ReadSmallFile(const std::string& path, std::string& text, std::string& why) {
+    constexpr size_t kMost = 16 << 20;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        why = std::strerror(errno);
+        return false;
+    }
+    char buffer[65536];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0 && text.size() <= kMost) {
+        text.append(buffer, n);
+    }
+    const bool failed = std::ferror(file) != 0;
+    const int error = errno;
+    std::fclose(file);
+    if (failed) {
+        why = std::strerror(error);
+        return false;
+    }
+    if (text.size() > kMost) {
+        why = "it is larger than 16 MB";
+        return false;
+    }
+    return true;
 }
 
 // Resolves an item name or caption to an enabled figure command.
@@ -79,6 +111,38 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                     " needs a figure of the plane, and " + Quote(*o.figure) + " is not one");
     }
     req.iterations = o.iterations;
+    if (o.location) {
+        if (o.view) {
+            return Fail("--view and --location both give the view; give one");
+        }
+        const std::optional<PlaneFigure> plane = req.figure->Plane();
+        if (!plane || plane->params.kind != IterationKind::Mandelbrot) {
+            return Fail("--location needs one of the Mandelbrot figures, and " + Quote(*o.figure) +
+                        " is not one");
+        }
+        std::string text;
+        std::string why;
+        if (!ReadSmallFile(*o.location, text, why)) {
+            return Fail("cannot read the location file " + Quote(*o.location) + ": " + why);
+        }
+        ParsedLocation location = ParseLocation(text);
+        if (!location.location) {
+            return Fail("bad location file " + Quote(*o.location) + ": " + location.error);
+        }
+        if (!req.iterations) {
+            req.iterations = location.location->iterations;
+        }
+        // A shallow location is drawn by the double engines, its edges
+        // rounded to doubles far finer than a pixel.
+        DeepRect view = LocationView(*location.location, req.width, req.height);
+        const PlaneRect rounded{view.left.ToDouble(), view.right.ToDouble(), view.bottom.ToDouble(),
+                                view.top.ToDouble()};
+        if (DrawnInDoubles(*req.figure, ToDeepRect(rounded), req.width, req.height)) {
+            req.view = rounded;
+        } else {
+            req.deepView = std::move(view);
+        }
+    }
     if (o.view) {
         // A view that doubles draw without blocks is drawn as it always
         // was; a deeper one by perturbation.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -269,6 +270,46 @@ TEST(ParseArguments, DeepViewsAndIterations) {
         {{"--view", "0,1e-20,0,1e99999999999", "m11"}, "bad view"},
     };
     for (const auto& [args, mentions] : bad) {
+        ExpectUsageError(args, mentions);
+    }
+}
+
+// --location draws a location file's view of a Mandelbrot figure, with the
+// file's iterations unless --iterations gives others.
+TEST(ParseArguments, LocationFiles) {
+    const std::string folder = ::testing::TempDir();
+    const auto write = [&folder](const std::string& name, const std::string& text) {
+        const std::string path = folder + "/" + name;
+        FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+        return path;
+    };
+    const std::string deep = write("deep.kfr",
+                                   "Re: -0.743643887037158704752191506114774\r\n"
+                                   "Im: 0.131825904205311970493132056385139\r\n"
+                                   "Zoom: 1E22\r\nIterations: 8000\r\n");
+    const std::string shallow = write("shallow.kfr", "Re: -0.75\nIm: 0.1\nZoom: 10\n");
+    ParseResult r = ParseArguments(Args{"--location", deep, "m11"});
+    ASSERT_TRUE(r.Ok()) << r.error;
+    EXPECT_TRUE(r.request.deepView);
+    EXPECT_EQ(r.request.iterations, 8000);
+    r = ParseArguments(Args{"--location", deep, "-i", "500", "m_5"});
+    EXPECT_EQ(r.request.iterations, 500);
+    r = ParseArguments(Args{"-s", "100x50", "--location", shallow, "m11"});
+    ASSERT_TRUE(r.Ok()) << r.error;
+    ASSERT_TRUE(r.request.view);
+    EXPECT_FALSE(r.request.iterations);
+    // Half the height is 2/zoom: 0.2 of a 100x50 picture, so 0.4 across.
+    EXPECT_DOUBLE_EQ(r.request.view->right - r.request.view->left, 0.8);
+
+    const std::string bad = write("bad.kfr", "Re: -0.75\nIm: 0.1\nZoom: -3\n");
+    for (const auto& [args, mentions] : std::vector<std::pair<Args, std::string>>{
+             {{"--location", bad, "m11"}, "bad location file"},
+             {{"--location", folder + "/none.kfr", "m11"}, "cannot read the location file"},
+             {{"--location", deep, "j11"}, "needs one of the Mandelbrot figures"},
+             {{"--location", deep, "--view", "0,1,0,1", "m11"}, "give one"},
+         }) {
         ExpectUsageError(args, mentions);
     }
 }
