@@ -55,11 +55,11 @@ bool IsDecimal(std::string_view text) {
 // MPFR's digits and exponent (value = 0.DIGITS * 10^exp) as a decimal people
 // read: plain for moderate exponents, else d.ddde-N.
 std::string Decimal(std::string digits, long exp10) {
-    std::string sign;
-    if (!digits.empty() && digits[0] == '-') {
-        sign = "-";
+    const bool negative = !digits.empty() && digits[0] == '-';
+    if (negative) {
         digits.erase(0, 1);
     }
+    const std::string sign(negative ? 1 : 0, '-');
     while (digits.size() > 1 && digits.back() == '0') {
         digits.pop_back();
     }
