@@ -37,6 +37,12 @@ class BlaTable {
             return nullptr;
         }
         const int64_t offset = m - 1;
+        // A longer step never holds where its first single step does not:
+        // most iterations end here.
+        if (static_cast<size_t>(offset) >= levels_[0].size() ||
+            !(dNorm < levels_[0][static_cast<size_t>(offset)].r)) {
+            return nullptr;
+        }
         int k = offset == 0 ? static_cast<int>(levels_.size()) - 1 : __builtin_ctzll(offset);
         if (k >= static_cast<int>(levels_.size())) {
             k = static_cast<int>(levels_.size()) - 1;

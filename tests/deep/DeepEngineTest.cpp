@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <mpfr.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -155,6 +156,33 @@ TEST(DeepEngine, AgreesWithDirectIteration) {
     };
     for (const DeepCase& c : cases) {
         ExpectAgreement(c, 12, 9);
+    }
+}
+
+// A deep picture is the same for every number of threads and however the
+// scan asks for its columns.
+TEST(DeepEngine, SameForEveryThreadCountAndBlock) {
+    const DeepCase c{
+        "mandelbrot at i", Params(IK::Mandelbrot, 20593), 3000, At("0", "1"), "1e-60", 0, 1.0};
+    const DeepPicture picture = Picture(c, 40, 30);
+    ScanGrid grid;
+    grid.columns = 41;
+    grid.rows = 31;
+    std::vector<uint32_t> expected;
+    for (int threads : {1, 2, 3}) {
+        for (int block : {41, 7, 1}) {
+            DeepEngine engine(threads);
+            ASSERT_TRUE(engine.Prepare(picture));
+            std::vector<uint32_t> colours(static_cast<size_t>(grid.columns) * grid.rows);
+            for (int first = 0; first < grid.columns; first += block) {
+                engine.ComputeColumns(c.params, grid, first, std::min(block, grid.columns - first),
+                                      colours.data() + static_cast<size_t>(first) * grid.rows);
+            }
+            if (expected.empty()) {
+                expected = colours;
+            }
+            EXPECT_EQ(colours, expected) << threads << " threads, blocks of " << block;
+        }
     }
 }
 
