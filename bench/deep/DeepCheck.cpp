@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ namespace galleri {
 namespace {
 
 int Run(const Command& command, int width, int height, int64_t iterations, const DeepRect& view,
-        int every) {
+        int64_t every) {
     PlaneFigure figure = WithBudget(*command.Plane(), iterations);
     DeepPicture picture;
     picture.params = figure.params;
@@ -89,6 +90,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "galleri_deep_check: bad arguments %s\n", view.error.c_str());
         return 2;
     }
-    return Run(*command, width, height, std::atoll(argv[3]), *view.view,
-               argc > 5 ? std::atoi(argv[5]) : 1);
+    try {
+        return Run(*command, width, height, std::atoll(argv[3]), *view.view,
+                   argc > 5 ? std::atoll(argv[5]) : 1);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "galleri_deep_check: %s\n", e.what());
+        return 3;
+    }
 }
