@@ -20,6 +20,10 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, double dcMax, double epsilon) {
         const double r = std::max(0.0, std::min(epsilon * 2 * z, 2 - z));
         single[static_cast<size_t>(m - 1)] = {2 * zr, 2 * zi, 1, 0, r};
     }
+    firstRadius_.reserve(single.size());
+    for (const BlaStep& step : single) {
+        firstRadius_.push_back(step.r);
+    }
     levels_.push_back(std::move(single));
     while (levels_.back().size() >= 2) {
         const std::vector<BlaStep>& lower = levels_.back();
@@ -41,7 +45,7 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, double dcMax, double epsilon) {
 }
 
 size_t BlaTable::Bytes() const {
-    size_t n = 0;
+    size_t n = firstRadius_.size() * sizeof(double);
     for (const auto& level : levels_) {
         n += level.size() * sizeof(BlaStep);
     }

@@ -39,8 +39,8 @@ class BlaTable {
         const int64_t offset = m - 1;
         // A longer step never holds where its first single step does not:
         // most iterations end here.
-        if (static_cast<size_t>(offset) >= levels_[0].size() ||
-            !(dNorm < levels_[0][static_cast<size_t>(offset)].r)) {
+        if (static_cast<size_t>(offset) >= firstRadius_.size() ||
+            !(dNorm < firstRadius_[static_cast<size_t>(offset)])) {
             return nullptr;
         }
         int k = offset == 0 ? static_cast<int>(levels_.size()) - 1 : __builtin_ctzll(offset);
@@ -62,6 +62,9 @@ class BlaTable {
 
   private:
     std::vector<std::vector<BlaStep>> levels_;
+    // The single steps' radii on their own: most iterations read only
+    // these, and the cache holds a long stretch of them.
+    std::vector<double> firstRadius_;
 };
 
 }  // namespace galleri
