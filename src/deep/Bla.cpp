@@ -18,11 +18,11 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, double dcMax, double epsilon) {
         const double z = std::hypot(zr, zi);
         // d^2 negligible beside 2Z d, and z = Z + d still inside |z| < 2.
         const double r = std::max(0.0, std::min(epsilon * 2 * z, 2 - z));
-        single[static_cast<size_t>(m - 1)] = {2 * zr, 2 * zi, 1, 0, r};
+        single[static_cast<size_t>(m - 1)] = {2 * zr, 2 * zi, 1, 0, r, r * r};
     }
-    firstRadius_.reserve(single.size());
+    firstRadius2_.reserve(single.size());
     for (const BlaStep& step : single) {
-        firstRadius_.push_back(step.r);
+        firstRadius2_.push_back(step.r2);
     }
     levels_.push_back(std::move(single));
     while (levels_.back().size() >= 2) {
@@ -39,13 +39,14 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, double dcMax, double epsilon) {
             const double ax = std::hypot(x.ar, x.ai);
             const double bx = std::hypot(x.br, x.bi);
             s.r = std::max(0.0, std::min(x.r, (y.r - bx * dcMax) / ax));
+            s.r2 = s.r * s.r;
         }
         levels_.push_back(std::move(upper));
     }
 }
 
 size_t BlaTable::Bytes() const {
-    size_t n = firstRadius_.size() * sizeof(double);
+    size_t n = firstRadius2_.size() * sizeof(double);
     for (const auto& level : levels_) {
         n += level.size() * sizeof(BlaStep);
     }

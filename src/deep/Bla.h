@@ -19,6 +19,7 @@ struct BlaStep {
     double ar, ai;  // A
     double br, bi;  // B
     double r;       // holds for |d| < r
+    double r2;      // r * r, which the pixels compare |d|^2 with
 };
 
 class BlaTable {
@@ -30,17 +31,17 @@ class BlaTable {
     BlaTable(const ReferenceOrbit& orbit, double dcMax, double epsilon);
 
     // The longest step from reference index m of at most `most` iterations
-    // that holds for |d| = dNorm; null when none does. `length` gets its
-    // iterations.
-    const BlaStep* Find(int64_t m, double dNorm, int64_t most, int64_t& length) const {
+    // that holds for |d|^2 = d2 (no square root on the pixels' way); null
+    // when none does. `length` gets its iterations.
+    const BlaStep* Find(int64_t m, double d2, int64_t most, int64_t& length) const {
         if (m < 1 || levels_.empty()) {
             return nullptr;
         }
         const int64_t offset = m - 1;
         // A longer step never holds where its first single step does not:
         // most iterations end here.
-        if (static_cast<size_t>(offset) >= firstRadius_.size() ||
-            !(dNorm < firstRadius_[static_cast<size_t>(offset)])) {
+        if (static_cast<size_t>(offset) >= firstRadius2_.size() ||
+            !(d2 < firstRadius2_[static_cast<size_t>(offset)])) {
             return nullptr;
         }
         int k = offset == 0 ? static_cast<int>(levels_.size()) - 1 : __builtin_ctzll(offset);
@@ -50,7 +51,7 @@ class BlaTable {
         for (; k >= 0; --k) {
             const int64_t steps = int64_t{1} << k;
             const size_t t = static_cast<size_t>(offset >> k);
-            if (steps <= most && t < levels_[k].size() && dNorm < levels_[k][t].r) {
+            if (steps <= most && t < levels_[k].size() && d2 < levels_[k][t].r2) {
                 length = steps;
                 return &levels_[k][t];
             }
@@ -62,9 +63,9 @@ class BlaTable {
 
   private:
     std::vector<std::vector<BlaStep>> levels_;
-    // The single steps' radii on their own: most iterations read only
+    // The single steps' squared radii on their own: most iterations read only
     // these, and the cache holds a long stretch of them.
-    std::vector<double> firstRadius_;
+    std::vector<double> firstRadius2_;
 };
 
 }  // namespace galleri

@@ -124,10 +124,9 @@ DeepPixel PerturbPixel(const EscapeParams& params, int64_t budget, const DeepOrb
             const BlaTable* steps =
                 s.orbit == orbits.reference ? orbits.referenceSteps : orbits.criticalSteps;
             int64_t length = 0;
-            const BlaStep* b =
-                steps != nullptr
-                    ? steps->Find(s.m, std::sqrt(s.dr * s.dr + s.di * s.di), budget - 1 - n, length)
-                    : nullptr;
+            const BlaStep* b = steps != nullptr ? steps->Find(s.m, s.dr * s.dr + s.di * s.di,
+                                                              budget - 1 - n, length)
+                                                : nullptr;
             if (b != nullptr) {
                 const double nr = (b->ar * s.dr - b->ai * s.di) + (b->br * dcr - b->bi * dci);
                 const double ni = (b->ar * s.di + b->ai * s.dr) + (b->br * dci + b->bi * dcr);
