@@ -508,15 +508,19 @@ class Lanes {
         int64_t out[G * W];
         int block[G * W];
         unsigned done[G];
-        // A missing pixel is the point 0; its lane is never looked at.
-        alignas(64) double px[G * W] = {};
-        alignas(64) double py[G * W] = {};
+        alignas(64) double px[G * W];
+        alignas(64) double py[G * W];
         int taken = 0;
         while (taken < G * W && Take(out[taken], block[taken], px[taken], py[taken])) {
             ++taken;
         }
         if (taken == 0) {
             return false;
+        }
+        // A missing pixel is the point 0; its lane is never looked at.
+        for (int l = taken; l < G * W; ++l) {
+            px[l] = 0;
+            py[l] = 0;
         }
         typename O::V v[G][S];
         for (int g = 0; g < G; ++g) {
