@@ -7,12 +7,14 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
 #include "app/PictureDrag.h"
 #include "app/PictureView.h"
 #include "commands/Commands.h"
+#include "commands/Options.h"
 #include "escape/FastEngine.h"
 #include "surface/Surface.h"
 #include "view/PrecisionFloor.h"
@@ -151,6 +153,7 @@ void Explorer::AfterCommand(const Command& command, RunEnd end) {
     }
     history_.emplace(figure_->own);
     targetView_ = shownView_ = figure_->own;
+    ownBudget_ = budget_ = exactBudget_ = galleri::Budget(figure_->params);
     const QImage shown = ToDisplayImage(surface_.Picture());
     if (complete) {
         exactView_ = figure_->own;
@@ -185,7 +188,7 @@ bool Explorer::Show(const PlaneRect& view, const std::string& note) {
         return false;
     }
     targetView_ = view;
-    if (exactView_ && SameRect(view, *exactView_)) {
+    if (exactView_ && SameRect(view, *exactView_) && exactBudget_ == budget_) {
         // Back to the picture the surface holds: nothing to draw.
         ++generation_;
         if (worker_) {
@@ -208,7 +211,9 @@ void Explorer::StartJob() {
     const ViewFrame frame = Frame();
     ++generation_;
     drawing_ = true;
-    Worker().Start({*figure_, targetView_, frame.width, frame.height, generation_});
+    jobBudget_ = budget_;
+    Worker().Start(
+        {WithBudget(*figure_, budget_), targetView_, frame.width, frame.height, generation_});
 }
 
 void Explorer::OnResult(ViewResult result) {
@@ -229,6 +234,7 @@ void Explorer::OnResult(ViewResult result) {
     drawing_ = false;
     viewPending_ = false;
     exactView_ = result.view;
+    exactBudget_ = jobBudget_;
     exactImage_ = result.image;
     // The surface's picture and plane window as a run of this view leaves
     // them: saving, copying and the next figure see this view.
@@ -242,6 +248,9 @@ void Explorer::OnResult(ViewResult result) {
 
 void Explorer::ShowZoom(const std::string& note) {
     std::string text = FormatZoom(ZoomFactor(targetView_, figure_->own));
+    if (budget_ != ownBudget_) {
+        text += "   " + std::to_string(budget_) + " iterations";
+    }
     if (!note.empty()) {
         text += "   " + note;
     }
@@ -348,11 +357,28 @@ void Explorer::Home() {
         return;
     }
     EndWheel();
-    if (history_->Home()) {
+    const bool budget = budget_ != ownBudget_;
+    budget_ = ownBudget_;
+    if (history_->Home() || budget) {
         Show(history_->Current(), "home");
     } else {
         ShowZoom("home");
     }
+}
+
+void Explorer::ScaleBudget(bool up) {
+    if (!Explorable()) {
+        return;
+    }
+    EndWheel();
+    const int64_t next =
+        up ? std::min(budget_ * 2, kMaxIterations) : std::max(budget_ / 2, ownBudget_);
+    if (next == budget_) {
+        ShowZoom(up ? "the most iterations there are" : "the figure's own iterations");
+        return;
+    }
+    budget_ = next;
+    Show(targetView_, up ? "iterations doubled" : "iterations halved");
 }
 
 void Explorer::Escape() {
@@ -394,7 +420,7 @@ std::string Explorer::PictureArguments() const {
     const Bitmap& picture = surface_.Picture();
     if (figure_) {
         return exactView_ ? RenderArguments(command_->item, picture.Width(), picture.Height(),
-                                            *exactView_, figure_->own)
+                                            *exactView_, figure_->own, exactBudget_, ownBudget_)
                           : std::string();
     }
     if (!reproducible_) {
@@ -409,7 +435,7 @@ std::string Explorer::CommandLine() const {
     if (Explorable()) {
         const Bitmap& picture = surface_.Picture();
         args = RenderArguments(command_->item, picture.Width(), picture.Height(), targetView_,
-                               figure_->own);
+                               figure_->own, budget_, ownBudget_);
     } else {
         args = PictureArguments();
     }

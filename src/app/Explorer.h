@@ -64,7 +64,13 @@ class Explorer : public QObject {
     void PanEighths(int right, int up);
     void Back();
     void Forward();
+    // Home: the figure's own rectangle with its own iteration budget.
     void Home();
+    // ] and [: the iteration budget doubled, or halved but never below the
+    // figure's own; the current view is drawn again with it.
+    void ScaleBudget(bool up);
+    // The most iterations a point of the current view gets.
+    int64_t Budget() const { return budget_; }
     // Escape: the view being drawn gives up; it stays the current view.
     void Escape();
 
@@ -126,6 +132,10 @@ class Explorer : public QObject {
     PlaneRect targetView_{};              // the current view
     PlaneRect shownView_{};               // the view of the image on screen
     std::optional<PlaneRect> exactView_;  // the view the surface's picture shows
+    int64_t budget_ = 0;                  // the current view's iterations a point
+    int64_t ownBudget_ = 0;               // the figure's own
+    int64_t jobBudget_ = 0;               // of the job on the render thread
+    int64_t exactBudget_ = 0;             // of the surface's picture
     QImage exactImage_;
 
     PlaneRect panFrom_{};

@@ -271,6 +271,12 @@ void PictureView::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Home:
             explorer_->Home();
             break;
+        case Qt::Key_BracketRight:
+            explorer_->ScaleBudget(true);
+            break;
+        case Qt::Key_BracketLeft:
+            explorer_->ScaleBudget(false);
+            break;
         default:
             event->ignore();
     }

@@ -88,10 +88,13 @@ ParsedView ParseView(std::string_view text) {
 }
 
 std::string RenderArguments(std::string_view item, int width, int height, const PlaneRect& view,
-                            const PlaneRect& own) {
+                            const PlaneRect& own, int64_t iterations, int64_t ownIterations) {
     std::string args = "--size " + std::to_string(width) + "x" + std::to_string(height);
     if (!SameRect(view, own)) {
         args += " --view " + FormatView(view);
+    }
+    if (iterations != ownIterations) {
+        args += " --iterations " + std::to_string(iterations);
     }
     args += " ";
     args += item;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,10 +24,12 @@ ParsedView ParseView(std::string_view text);
 
 // The galleri-render arguments that redraw a picture of a figure: `--size
 // WxH`, `--view ...` only when the view is not the figure's own rectangle,
-// and the figure's item name, e.g. "--size 483x609 --view
-// -0.75,-0.74,0.1,0.11 m11". Item names need no quoting.
+// `--iterations N` when the iterations are not the figure's own, and the
+// figure's item name, e.g. "--size 483x609 --view -0.75,-0.74,0.1,0.11
+// m11". Item names need no quoting.
 std::string RenderArguments(std::string_view item, int width, int height, const PlaneRect& view,
-                            const PlaneRect& own);
+                            const PlaneRect& own, int64_t iterations = 0,
+                            int64_t ownIterations = 0);
 
 // A zoom factor for display: "x 1", "x 1.41", "x 350", "x 2215", "x 1.5e6".
 std::string FormatZoom(double factor);

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -36,11 +37,16 @@ const std::string kSize = "--size 200x150 ";
 Bitmap Redraw(const std::string& arguments) {
     std::istringstream in(arguments);
     std::string word, size, view, item;
+    std::optional<int64_t> iterations;
     while (in >> word) {
         if (word == "--size") {
             in >> size;
         } else if (word == "--view") {
             in >> view;
+        } else if (word == "--iterations") {
+            int64_t n = 0;
+            in >> n;
+            iterations = n;
         } else {
             item = word;
         }
@@ -53,10 +59,11 @@ Bitmap Redraw(const std::string& arguments) {
     if (command == nullptr) {
         throw std::invalid_argument("no figure " + item);
     }
-    if (view.empty()) {
+    if (view.empty() && !iterations) {
         RunFigure(surface, *command);
     } else {
-        RunFigureView(surface, *command, *ParseView(view).view);
+        RunFigureView(surface, *command,
+                      view.empty() ? command->Plane()->own : *ParseView(view).view, iterations);
     }
     return surface.Picture();
 }
@@ -197,6 +204,7 @@ class ExploreTest : public QObject {
     void pictureArguments();
     void otherFiguresIgnoreGestures();
     void precisionFloorRefusesZoom();
+    void bracketsScaleTheBudget();
     void copyViewPutsCommandLineOnClipboard();
     void dragOutOffersImageAndPngFile();
 
@@ -444,6 +452,30 @@ void ExploreTest::precisionFloorRefusesZoom() {
     QCOMPARE(explorer().History()->Size(), entries);
     WaitDrawn();
     QVERIFY(picture() == Redraw(explorer().PictureArguments()));
+}
+
+// ] doubles the iteration budget and [ halves it, never below the figure's
+// own; the picture is the reference's with that budget, its text says so,
+// and Home returns to the menu command's picture.
+void ExploreTest::bracketsScaleTheBudget() {
+    Run("m11");
+    const Bitmap own = picture();
+    Keys(img(), {Qt::Key_Plus, Qt::Key_BracketRight, Qt::Key_BracketRight});
+    WaitDrawn();
+    QCOMPARE(explorer().Budget(), int64_t{815 * 4});
+    QVERIFY2(img()->Note().contains(QStringLiteral("3260 iterations")), qPrintable(img()->Note()));
+    const std::string arguments = explorer().PictureArguments();
+    QVERIFY2(arguments.find("--iterations 3260") != std::string::npos, arguments.c_str());
+    QVERIFY(picture() == Redraw(arguments));
+    Keys(img(), {Qt::Key_BracketLeft, Qt::Key_BracketLeft, Qt::Key_BracketLeft});
+    WaitDrawn();
+    QCOMPARE(explorer().Budget(), int64_t{815});
+    QVERIFY(img()->Note().contains(QStringLiteral("the figure's own iterations")));
+    Keys(img(), {Qt::Key_BracketRight, Qt::Key_Home});
+    WaitDrawn();
+    QCOMPARE(explorer().Budget(), int64_t{815});
+    QVERIFY(picture() == own);
+    QCOMPARE(explorer().PictureArguments(), kSize + "m11");
 }
 
 void ExploreTest::copyViewPutsCommandLineOnClipboard() {
