@@ -290,8 +290,23 @@ void Explorer::DragRect(PicturePoint a, PicturePoint b) {
         return;
     }
     EndWheel();
-    const PlaneRect view = DragView(targetView_, Frame(), a, b);
+    // The band keeps the picture's proportions, as the band on screen does.
+    const auto [from, to] = BandWithAspect(Frame(), a, b);
+    const PlaneRect view = DragView(targetView_, Frame(), from, to);
     if (Show(view, {})) {
+        history_->Push(view);
+    }
+}
+
+void Explorer::SquarePixels() {
+    if (!Explorable()) {
+        return;
+    }
+    EndWheel();
+    const PlaneRect view = galleri::SquarePixels(targetView_, Frame());
+    if (SameRect(view, targetView_)) {
+        ShowZoom("the pixels are square");
+    } else if (Show(view, "square pixels")) {
         history_->Push(view);
     }
 }

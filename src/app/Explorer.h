@@ -62,6 +62,8 @@ class Explorer : public QObject {
     void PanLive(double dxPixels, double dyPixels);  // from where the pan started
     void PanDone();
     void PanEighths(int right, int up);
+    // S: the current view with square pixels about its centre.
+    void SquarePixels();
     void Back();
     void Forward();
     // Home: the figure's own rectangle with its own iteration budget.

@@ -193,7 +193,14 @@ void PictureView::mouseMoveEvent(QMouseEvent* event) {
                 if (band_ == nullptr) {
                     band_ = new QRubberBand(QRubberBand::Rectangle, this);
                 }
-                band_->setGeometry(QRect(pressPos_, pos).normalized());
+                // The picture fills the control: its proportions on screen
+                // are the control's.
+                const auto [from, to] = BandWithAspect(
+                    {width(), height(), 0},
+                    {static_cast<double>(pressPos_.x()), static_cast<double>(pressPos_.y())},
+                    {static_cast<double>(pos.x()), static_cast<double>(pos.y())});
+                band_->setGeometry(
+                    QRectF(QPointF(from.x, from.y), QPointF(to.x, to.y)).normalized().toRect());
                 band_->show();
             }
             return;
@@ -270,6 +277,13 @@ void PictureView::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Home:
             explorer_->Home();
+            break;
+        case Qt::Key_S:
+            if (event->modifiers() == Qt::NoModifier) {
+                explorer_->SquarePixels();
+            } else {
+                event->ignore();
+            }
             break;
         case Qt::Key_BracketRight:
             explorer_->ScaleBudget(true);

@@ -76,6 +76,36 @@ PlaneRect DragView(const PlaneRect& view, const ViewFrame& frame, PicturePoint a
     return {topLeft.re, bottomRight.re, bottomRight.im, topLeft.im};
 }
 
+std::pair<PicturePoint, PicturePoint> BandWithAspect(const ViewFrame& frame, PicturePoint a,
+                                                     PicturePoint b) {
+    const double w = std::abs(b.x - a.x);
+    const double h = std::abs(b.y - a.y);
+    if ((w == 0 && h == 0) || frame.width <= 0 || frame.height <= 0) {
+        return {a, b};
+    }
+    const double aspect = static_cast<double>(frame.width) / frame.height;
+    const double width = std::max(w, h * aspect);
+    const double height = std::max(h, w / aspect);
+    const double cx = (a.x + b.x) / 2;
+    const double cy = (a.y + b.y) / 2;
+    return {{cx - width / 2, cy - height / 2}, {cx + width / 2, cy + height / 2}};
+}
+
+PlaneRect SquarePixels(const PlaneRect& view, const ViewFrame& frame) {
+    const double w = frame.width + frame.divisorExtra;
+    const double h = frame.height + frame.divisorExtra;
+    const double dx = (view.right - view.left) / w;
+    const double dy = (view.top - view.bottom) / h;
+    const double side = std::sqrt(std::abs(dx)) * std::sqrt(std::abs(dy));
+    const double sx = std::copysign(side, dx);
+    const double sy = std::copysign(side, dy);
+    const PicturePoint c = PictureCentre(frame);
+    const PlanePoint centre = PictureToPlane(view, frame, c);
+    const double left = centre.re - c.x * sx;
+    const double top = centre.im + c.y * sy;
+    return {left, left + sx * w, top - sy * h, top};
+}
+
 double ZoomFactor(const PlaneRect& view, const PlaneRect& own) {
     const double fx = std::abs(own.right - own.left) / std::abs(view.right - view.left);
     const double fy = std::abs(own.top - own.bottom) / std::abs(view.top - view.bottom);

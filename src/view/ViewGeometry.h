@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include "escape/EscapeScan.h"
 
 namespace galleri {
@@ -65,6 +67,18 @@ PlaneRect PanByEighths(const PlaneRect& view, int right, int up);
 // mirrored view stays mirrored. A drag without width or height gives a view
 // without width or height, which the precision check refuses.
 PlaneRect DragView(const PlaneRect& view, const ViewFrame& frame, PicturePoint a, PicturePoint b);
+
+// The rectangle a rubber band from a to b stands for: the smallest one with
+// the picture's proportions that holds the dragged one, about its centre, so
+// that the view it makes is no more stretched than the view it was made in.
+// A band without width and height is left as it is.
+std::pair<PicturePoint, PicturePoint> BandWithAspect(const ViewFrame& frame, PicturePoint a,
+                                                     PicturePoint b);
+
+// The view about the same centre whose pixels are square: each pixel's side
+// the geometric mean of its width and height (so the zoom stays), each axis
+// pointing the way it did.
+PlaneRect SquarePixels(const PlaneRect& view, const ViewFrame& frame);
 
 // How far a view is zoomed against the figure's own rectangle: the geometric
 // mean of the horizontal and the vertical factor (1 at the own rectangle, 2

@@ -149,10 +149,16 @@ const std::vector<GestureCase>& GestureCases() {
         {"click", "m11", [](QWidget* w) { Click(w, {50, 60}); },
          [](auto& own, auto& f) { return ZoomAbout(own, f, {50, 60}, 2); }},
         {"band up-left", "m131", [](QWidget* w) { Drag(w, {120, 100}, {30, 20}, Qt::LeftButton); },
-         [](auto& own, auto& f) { return DragView(own, f, {120, 100}, {30, 20}); }},
+         [](auto& own, auto& f) {
+             const auto [a, b] = BandWithAspect(f, {120, 100}, {30, 20});
+             return DragView(own, f, a, b); }},
         {"band, divisor extra", "mandeldragon2",
          [](QWidget* w) { Drag(w, {10, 15}, {90, 70}, Qt::LeftButton); },
-         [](auto& own, auto& f) { return DragView(own, f, {10, 15}, {90, 70}); }},
+         [](auto& own, auto& f) {
+             const auto [a, b] = BandWithAspect(f, {10, 15}, {90, 70});
+             return DragView(own, f, a, b); }},
+        {"square pixels", "m21", [](QWidget* w) { Key(w, Qt::Key_S); },
+         [](auto& own, auto& f) { return SquarePixels(own, f); }},
         {"right-drag pan", "jd11", [](QWidget* w) { Drag(w, {80, 60}, {50, 70}, Qt::RightButton); },
          [](auto& own, auto& f) { return PanByPixels(own, f, -30, 10); }},
         {"arrows", "m11", [](QWidget* w) { Keys(w, {Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Left}); },

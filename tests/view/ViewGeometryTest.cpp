@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -225,6 +226,41 @@ TEST(PrecisionFloor, RefusesViewsWhosePixelsWouldRepeat) {
     }
     // A size the figure cannot draw is the scan's range error.
     EXPECT_THROW(ViewRefusal(MandelbrotFigure(0).own, 10, 4097, accumulated), RangeError);
+}
+
+// A band takes the picture's proportions about its own centre and holds the
+// dragged rectangle; square pixels keep the centre, the zoom and the axes'
+// directions.
+TEST(ViewGeometry, BandsKeepProportionsAndPixelsGetSquare) {
+    for (const Case& c : Cases()) {
+        const ViewFrame& f = c.frame;
+        const double aspect = static_cast<double>(f.width) / f.height;
+        for (auto [a, b] : {std::pair<PicturePoint, PicturePoint>{{10, 20}, {60, 30}},
+                            {{50, 5}, {40, 45}},
+                            {{3, 3}, {3, 40}}}) {
+            const auto [from, to] = BandWithAspect(f, a, b);
+            EXPECT_NEAR((to.x - from.x) / (to.y - from.y), aspect, 1e-12) << c.name;
+            EXPECT_LE(from.x, std::min(a.x, b.x)) << c.name;
+            EXPECT_GE(to.y, std::max(a.y, b.y)) << c.name;
+            EXPECT_DOUBLE_EQ(from.x + to.x, a.x + b.x) << c.name;
+        }
+        const PlaneRect square = SquarePixels(c.view, f);
+        const double w = f.width + f.divisorExtra, h = f.height + f.divisorExtra;
+        const double dx = (square.right - square.left) / w;
+        const double dy = (square.top - square.bottom) / h;
+        // The edges are doubles: the sides come out as exact as they hold.
+        const double tolerance =
+            1e-12 + 8 *
+                        Ulp(std::max({std::abs(square.left), std::abs(square.right),
+                                      std::abs(square.bottom), std::abs(square.top)})) /
+                        std::min(std::abs(square.right - square.left),
+                                 std::abs(square.top - square.bottom));
+        EXPECT_NEAR(std::abs(dx) / std::abs(dy), 1.0, tolerance) << c.name;
+        EXPECT_EQ(dx > 0, c.view.right > c.view.left) << c.name;
+        EXPECT_NEAR(ZoomFactor(square, c.view), 1.0, tolerance) << c.name;
+        ExpectSamePoint(PictureToPlane(square, f, PictureCentre(f)),
+                        PictureToPlane(c.view, f, PictureCentre(f)), c.view, f, c.name);
+    }
 }
 
 }  // namespace
