@@ -76,18 +76,16 @@ int CheckBeforeDrawing(const RenderRequest& request, const std::string& what) {
 // they are its own, and the item name.
 std::string PictureText(const RenderRequest& request) {
     const Command& figure = *request.figure;
-    std::string text =
-        "--size " + std::to_string(request.width) + "x" + std::to_string(request.height);
     const std::optional<PlaneFigure> plane = figure.Plane();
+    std::string view;
     if (request.deepView) {
-        text += " --view " + FormatDeepView(*request.deepView);
+        view = FormatDeepView(*request.deepView);
     } else if (request.view && plane && !SameRect(*request.view, plane->own)) {
-        text += " --view " + FormatView(*request.view);
+        view = FormatView(*request.view);
     }
-    if (request.iterations && plane && *request.iterations != Budget(plane->params)) {
-        text += " --iterations " + std::to_string(*request.iterations);
-    }
-    return text + " " + figure.item;
+    const int64_t own = plane ? Budget(plane->params) : 0;
+    return RenderArguments(figure.item, request.width, request.height, view,
+                           request.iterations.value_or(own), own);
 }
 
 int Render(const RenderRequest& request, char* program) {

@@ -7,21 +7,11 @@
 #include <system_error>
 #include <vector>
 
+#include "view/ViewText.h"
+
 namespace galleri {
 
 namespace {
-
-std::vector<std::string_view> SplitCommas(std::string_view text) {
-    std::vector<std::string_view> fields;
-    for (;;) {
-        const size_t comma = text.find(',');
-        fields.push_back(text.substr(0, comma));
-        if (comma == std::string_view::npos) {
-            return fields;
-        }
-        text.remove_prefix(comma + 1);
-    }
-}
 
 std::string Quoted(std::string_view field) {
     std::string quoted(1, '\'');
@@ -184,12 +174,8 @@ long ShapeBits(const DeepRect& view) {
 
 ParsedDeepView ParseDeepView(std::string_view text) {
     ParsedDeepView parsed;
-    const std::vector<std::string_view> fields = SplitCommas(text);
-    if (fields.size() != 4) {
-        const std::string found =
-            fields.size() == 1 ? "1 field" : std::to_string(fields.size()) + " fields";
-        parsed.error =
-            "expected four numbers LEFT,RIGHT,BOTTOM,TOP separated by commas, found " + found;
+    const std::vector<std::string_view> fields = SplitView(text, parsed.error);
+    if (fields.empty()) {
         return parsed;
     }
     long bits = 0;

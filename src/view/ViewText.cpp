@@ -18,18 +18,6 @@ std::string Shortest(double value) {
     return std::string(buffer, r.ptr);
 }
 
-std::vector<std::string_view> SplitCommas(std::string_view text) {
-    std::vector<std::string_view> fields;
-    for (;;) {
-        const size_t comma = text.find(',');
-        fields.push_back(text.substr(0, comma));
-        if (comma == std::string_view::npos) {
-            return fields;
-        }
-        text.remove_prefix(comma + 1);
-    }
-}
-
 // Reads one whole field as a finite double, or says why not.
 std::optional<double> ReadNumber(std::string_view field, std::string& error) {
     double value = 0;
@@ -54,6 +42,25 @@ std::optional<double> ReadNumber(std::string_view field, std::string& error) {
 
 }  // namespace
 
+std::vector<std::string_view> SplitView(std::string_view text, std::string& error) {
+    std::vector<std::string_view> fields;
+    for (;;) {
+        const size_t comma = text.find(',');
+        fields.push_back(text.substr(0, comma));
+        if (comma == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(comma + 1);
+    }
+    if (fields.size() != 4) {
+        const std::string found =
+            fields.size() == 1 ? "1 field" : std::to_string(fields.size()) + " fields";
+        error = "expected four numbers LEFT,RIGHT,BOTTOM,TOP separated by commas, found " + found;
+        fields.clear();
+    }
+    return fields;
+}
+
 std::string FormatView(const PlaneRect& view) {
     return Shortest(view.left) + "," + Shortest(view.right) + "," + Shortest(view.bottom) + "," +
            Shortest(view.top);
@@ -61,12 +68,8 @@ std::string FormatView(const PlaneRect& view) {
 
 ParsedView ParseView(std::string_view text) {
     ParsedView parsed;
-    const std::vector<std::string_view> fields = SplitCommas(text);
-    if (fields.size() != 4) {
-        const std::string found =
-            fields.size() == 1 ? "1 field" : std::to_string(fields.size()) + " fields";
-        parsed.error =
-            "expected four numbers LEFT,RIGHT,BOTTOM,TOP separated by commas, found " + found;
+    const std::vector<std::string_view> fields = SplitView(text, parsed.error);
+    if (fields.empty()) {
         return parsed;
     }
     double values[4];
@@ -89,9 +92,16 @@ ParsedView ParseView(std::string_view text) {
 
 std::string RenderArguments(std::string_view item, int width, int height, const PlaneRect& view,
                             const PlaneRect& own, int64_t iterations, int64_t ownIterations) {
+    return RenderArguments(item, width, height, SameRect(view, own) ? "" : FormatView(view),
+                           iterations, ownIterations);
+}
+
+std::string RenderArguments(std::string_view item, int width, int height, std::string_view viewText,
+                            int64_t iterations, int64_t ownIterations) {
     std::string args = "--size " + std::to_string(width) + "x" + std::to_string(height);
-    if (!SameRect(view, own)) {
-        args += " --view " + FormatView(view);
+    if (!viewText.empty()) {
+        args += " --view ";
+        args += viewText;
     }
     if (iterations != ownIterations) {
         args += " --iterations " + std::to_string(iterations);

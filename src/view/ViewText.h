@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "escape/EscapeScan.h"
 
@@ -12,6 +13,11 @@ namespace galleri {
 // A view as text, LEFT,RIGHT,BOTTOM,TOP, each number in the shortest form
 // that reads back to the same double ("-0.75,-0.74,0.1,0.11", "1e-05").
 std::string FormatView(const PlaneRect& view);
+
+// The four comma-separated fields of a view's text, LEFT,RIGHT,BOTTOM,TOP;
+// none, and `error` says in one line why, when there are not four. Both the
+// double and the deep reader start here.
+std::vector<std::string_view> SplitView(std::string_view text, std::string& error);
 
 // Reads FormatView's text back. Exactly four finite numbers separated by
 // commas, nothing else (no spaces), with LEFT != RIGHT and BOTTOM != TOP;
@@ -30,6 +36,9 @@ ParsedView ParseView(std::string_view text);
 std::string RenderArguments(std::string_view item, int width, int height, const PlaneRect& view,
                             const PlaneRect& own, int64_t iterations = 0,
                             int64_t ownIterations = 0);
+// The same with the view as text, empty for the figure's own.
+std::string RenderArguments(std::string_view item, int width, int height, std::string_view viewText,
+                            int64_t iterations, int64_t ownIterations);
 
 // A zoom factor for display: "x 1", "x 1.41", "x 350", "x 2215", "x 1.5e6".
 std::string FormatZoom(double factor);
