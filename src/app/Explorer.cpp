@@ -51,12 +51,8 @@ bool SameSequence(RandomGenerator a, RandomGenerator b) {
 
 // Where the picture of view `shown` lies in the picture of view `target`,
 // in picture pixels.
-QRectF PlaceOf(const PlaneRect& shown, const PlaneRect& target, const ViewFrame& frame) {
-    const PicturePoint a = PlaneToPicture(target, frame, PictureToPlane(shown, frame, {0, 0}));
-    const PicturePoint b = PlaneToPicture(
-        target, frame,
-        PictureToPlane(shown, frame,
-                       {static_cast<double>(frame.width), static_cast<double>(frame.height)}));
+QRectF PlaceOf(const ExploreView& shown, const ExploreView& target, const ViewFrame& frame) {
+    const auto [a, b] = PlaceIn(shown, target, frame);
     if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y)) {
         return {};
     }
@@ -154,6 +150,9 @@ void Explorer::AfterCommand(const Command& command, RunEnd end) {
     history_.emplace(figure_->own);
     targetView_ = shownView_ = figure_->own;
     ownBudget_ = budget_ = exactBudget_ = galleri::Budget(figure_->params);
+    autoBudget_ = true;
+    raises_ = 0;
+    lowerTo_ = 0;
     const QImage shown = ToDisplayImage(surface_.Picture());
     if (complete) {
         exactView_ = figure_->own;
@@ -167,7 +166,41 @@ bool Explorer::Explorable() const {
 }
 
 std::optional<PlaneRect> Explorer::CurrentView() const {
-    return active_ ? std::optional<PlaneRect>(targetView_) : std::nullopt;
+    return active_ ? std::optional<PlaneRect>(targetView_.plane) : std::nullopt;
+}
+
+std::optional<ExploreView> Explorer::CurrentExploreView() const {
+    return active_ ? std::optional<ExploreView>(targetView_) : std::nullopt;
+}
+
+bool Explorer::DrawnInDoubles(const PlaneRect& view) const {
+    const ViewFrame frame = Frame();
+    try {
+        return !ViewRefusal(view, frame.width, frame.height, figure_->scan);
+    } catch (const std::exception&) {
+        return true;  // a size the figure cannot draw: Show says so
+    }
+}
+
+template <typename OnDoubles, typename OnDeep>
+ExploreView Explorer::Gesture(const ExploreView& from, OnDoubles onDoubles, OnDeep onDeep) const {
+    if (!from.Deep()) {
+        const PlaneRect view = onDoubles(from.plane);
+        if (DrawnInDoubles(view)) {
+            return view;
+        }
+        // Past the floor: the same gesture from the same view, exactly.
+        DeepRect deep = onDeep(ToDeepRect(from.plane));
+        if (DeepViewRefusal(deep)) {
+            return view;  // Show tells why not
+        }
+        return ExploreView(std::move(deep));
+    }
+    ExploreView view(onDeep(*from.deep));
+    if (!DeepViewRefusal(*view.deep) && DrawnInDoubles(view.plane)) {
+        return view.plane;  // back above the floor
+    }
+    return view;
 }
 
 ViewFrame Explorer::Frame() const {
@@ -175,11 +208,12 @@ ViewFrame Explorer::Frame() const {
             figure_ ? figure_->scan.divisorExtra : 0};
 }
 
-bool Explorer::Show(const PlaneRect& view, const std::string& note) {
+bool Explorer::Show(const ExploreView& view, const std::string& note) {
     const ViewFrame frame = Frame();
     std::optional<std::string> refusal;
     try {
-        refusal = ViewRefusal(view, frame.width, frame.height, figure_->scan);
+        refusal = view.Deep() ? DeepViewRefusal(*view.deep)
+                              : ViewRefusal(view.plane, frame.width, frame.height, figure_->scan);
     } catch (const std::exception& e) {
         refusal = e.what();
     }
@@ -187,8 +221,15 @@ bool Explorer::Show(const PlaneRect& view, const std::string& note) {
         view_.ShowNote(QString::fromStdString(*refusal));
         return false;
     }
+    if (!SameView(view, targetView_)) {
+        raises_ = 0;  // a new view: the budget may rise again
+        if (autoBudget_ && lowerTo_ > 0) {
+            budget_ = lowerTo_;
+        }
+        lowerTo_ = 0;
+    }
     targetView_ = view;
-    if (exactView_ && SameRect(view, *exactView_) && exactBudget_ == budget_) {
+    if (exactView_ && SameView(view, *exactView_) && exactBudget_ == budget_) {
         // Back to the picture the surface holds: nothing to draw.
         ++generation_;
         if (worker_) {
@@ -236,20 +277,44 @@ void Explorer::OnResult(ViewResult result) {
     exactView_ = result.view;
     exactBudget_ = jobBudget_;
     exactImage_ = result.image;
+    AdjustBudget(result.evidence);
     // The surface's picture and plane window as a run of this view leaves
     // them: saving, copying and the next figure see this view.
     surface_.Picture() = result.exact.use_count() == 1 ? std::move(*result.exact) : *result.exact;
     if (figure_->storesWindow) {
-        surface_.SetPlaneWindow(result.view.left, result.view.right, result.view.bottom,
-                                result.view.top);
+        surface_.SetPlaneWindow(result.view.plane.left, result.view.plane.right,
+                                result.view.plane.bottom, result.view.plane.top);
     }
     emit viewDrawn();
+    if (budget_ != exactBudget_ && SameView(targetView_, *exactView_)) {
+        // Raised: the same view again, with more detail.
+        viewPending_ = true;
+        StartJob();
+        ShowZoom("iterations raised");
+    }
+}
+
+void Explorer::AdjustBudget(const BudgetEvidence& evidence) {
+    // The figure's own picture stays the menu command's.
+    if (!autoBudget_ || evidence.budget == 0 || SameView(targetView_, history_->Own())) {
+        return;
+    }
+    const int64_t next = NextBudget(evidence, ownBudget_, kMaxIterations);
+    if (next > budget_ && raises_ < kMaxRaises) {
+        ++raises_;
+        budget_ = next;
+    } else if (next < budget_) {
+        lowerTo_ = next;
+    }
 }
 
 void Explorer::ShowZoom(const std::string& note) {
-    std::string text = FormatZoom(ZoomFactor(targetView_, figure_->own));
+    std::string text = ZoomText(targetView_, figure_->own);
     if (budget_ != ownBudget_) {
         text += "   " + std::to_string(budget_) + " iterations";
+    }
+    if (targetView_.Deep()) {
+        text += "   deep";
     }
     if (!note.empty()) {
         text += "   " + note;
@@ -262,7 +327,10 @@ void Explorer::ZoomAt(PicturePoint p, double factor) {
         return;
     }
     EndWheel();
-    const PlaneRect view = ZoomAbout(targetView_, Frame(), p, factor);
+    const ViewFrame frame = Frame();
+    const ExploreView view = Gesture(
+        targetView_, [&](const PlaneRect& v) { return ZoomAbout(v, frame, p, factor); },
+        [&](const DeepRect& v) { return DeepZoomAbout(v, frame, p, factor); });
     if (Show(view, {})) {
         history_->Push(view);
     }
@@ -274,7 +342,11 @@ void Explorer::Wheel(PicturePoint p, int angleDelta) {
     }
     const bool sameStep =
         wheelOpen_ && wheelClock_.isValid() && wheelClock_.elapsed() < kWheelStepMs;
-    const PlaneRect view = ZoomAbout(targetView_, Frame(), p, WheelZoomFactor(angleDelta));
+    const ViewFrame frame = Frame();
+    const double factor = WheelZoomFactor(angleDelta);
+    const ExploreView view = Gesture(
+        targetView_, [&](const PlaneRect& v) { return ZoomAbout(v, frame, p, factor); },
+        [&](const DeepRect& v) { return DeepZoomAbout(v, frame, p, factor); });
     if (!Show(view, {})) {
         return;
     }
@@ -291,8 +363,11 @@ void Explorer::DragRect(PicturePoint a, PicturePoint b) {
     }
     EndWheel();
     // The band keeps the picture's proportions, as the band on screen does.
-    const auto [from, to] = BandWithAspect(Frame(), a, b);
-    const PlaneRect view = DragView(targetView_, Frame(), from, to);
+    const ViewFrame frame = Frame();
+    const auto [from, to] = BandWithAspect(frame, a, b);
+    const ExploreView view = Gesture(
+        targetView_, [&](const PlaneRect& v) { return DragView(v, frame, from, to); },
+        [&](const DeepRect& v) { return DeepDragView(v, frame, from, to); });
     if (Show(view, {})) {
         history_->Push(view);
     }
@@ -303,8 +378,11 @@ void Explorer::SquarePixels() {
         return;
     }
     EndWheel();
-    const PlaneRect view = galleri::SquarePixels(targetView_, Frame());
-    if (SameRect(view, targetView_)) {
+    const ViewFrame frame = Frame();
+    const ExploreView view = Gesture(
+        targetView_, [&](const PlaneRect& v) { return galleri::SquarePixels(v, frame); },
+        [&](const DeepRect& v) { return DeepSquarePixels(v, frame); });
+    if (SameView(view, targetView_)) {
         ShowZoom("the pixels are square");
     } else if (Show(view, "square pixels")) {
         history_->Push(view);
@@ -320,8 +398,11 @@ void Explorer::PanLive(double dxPixels, double dyPixels) {
     if (!Explorable()) {
         return;
     }
-    const PlaneRect view = PanByPixels(panFrom_, Frame(), dxPixels, dyPixels);
-    if (!SameRect(view, targetView_)) {
+    const ViewFrame frame = Frame();
+    const ExploreView view = Gesture(
+        panFrom_, [&](const PlaneRect& v) { return PanByPixels(v, frame, dxPixels, dyPixels); },
+        [&](const DeepRect& v) { return DeepPanByPixels(v, frame, dxPixels, dyPixels); });
+    if (!SameView(view, targetView_)) {
         Show(view, {});
     }
 }
@@ -337,7 +418,9 @@ void Explorer::PanEighths(int right, int up) {
         return;
     }
     EndWheel();
-    const PlaneRect view = PanByEighths(targetView_, right, up);
+    const ExploreView view = Gesture(
+        targetView_, [&](const PlaneRect& v) { return PanByEighths(v, right, up); },
+        [&](const DeepRect& v) { return DeepPanByEighths(v, right, up); });
     if (Show(view, {})) {
         history_->Push(view);
     }
@@ -374,6 +457,8 @@ void Explorer::Home() {
     EndWheel();
     const bool budget = budget_ != ownBudget_;
     budget_ = ownBudget_;
+    autoBudget_ = true;
+    lowerTo_ = 0;
     if (history_->Home() || budget) {
         Show(history_->Current(), "home");
     } else {
@@ -393,6 +478,8 @@ void Explorer::ScaleBudget(bool up) {
         return;
     }
     budget_ = next;
+    autoBudget_ = false;  // the user's number stays
+    lowerTo_ = 0;
     Show(targetView_, up ? "iterations doubled" : "iterations halved");
 }
 
@@ -414,9 +501,12 @@ bool Explorer::FinishView(QString* error) {
         if (!drawing_) {
             StartJob();  // stopped by Escape: the view is drawn after all
         }
-        worker_->WaitIdle();
-        // The results are posted to this object: take them in now.
-        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        // An exact picture may raise the budget and start the view again.
+        for (int round = 0; round <= kMaxRaises && viewPending_ && drawing_; ++round) {
+            worker_->WaitIdle();
+            // The results are posted to this object: take them in now.
+            QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        }
     }
     if (viewPending_) {
         if (error != nullptr) {
@@ -434,9 +524,7 @@ std::string Explorer::PictureArguments() const {
     }
     const Bitmap& picture = surface_.Picture();
     if (figure_) {
-        return exactView_ ? RenderArguments(command_->item, picture.Width(), picture.Height(),
-                                            *exactView_, figure_->own, exactBudget_, ownBudget_)
-                          : std::string();
+        return exactView_ ? ViewArguments(*exactView_, exactBudget_) : std::string();
     }
     if (!reproducible_) {
         return {};
@@ -445,12 +533,51 @@ std::string Explorer::PictureArguments() const {
            " " + command_->item;
 }
 
+std::string Explorer::ViewArguments(const ExploreView& view, int64_t budget) const {
+    const Bitmap& picture = surface_.Picture();
+    if (!view.Deep()) {
+        return RenderArguments(command_->item, picture.Width(), picture.Height(), view.plane,
+                               figure_->own, budget, ownBudget_);
+    }
+    return RenderArguments(command_->item, picture.Width(), picture.Height(),
+                           FormatDeepView(*view.deep), budget, ownBudget_);
+}
+
+bool Explorer::ShowLocation(const ExploreView& view, std::optional<int64_t> iterations) {
+    if (!Explorable()) {
+        return false;
+    }
+    EndWheel();
+    // A location that a double draws is drawn in doubles, as a gesture's is.
+    ExploreView shown = view;
+    if (!view.Deep() && !DrawnInDoubles(view.plane)) {
+        shown = ExploreView(ToDeepRect(view.plane));  // past the floor at this size
+    } else if (view.Deep() && !DeepViewRefusal(*view.deep)) {
+        if (const std::optional<PlaneRect> doubles = ToPlaneRect(*view.deep)) {
+            if (DrawnInDoubles(*doubles)) {
+                shown = *doubles;
+            }
+        }
+    }
+    const int64_t before = budget_;
+    const bool autoBefore = autoBudget_;
+    if (iterations) {
+        budget_ = std::clamp<int64_t>(*iterations, 1, kMaxIterations);
+        autoBudget_ = false;
+    }
+    if (!Show(shown, "location")) {
+        budget_ = before;
+        autoBudget_ = autoBefore;
+        return false;
+    }
+    history_->Push(shown);
+    return true;
+}
+
 std::string Explorer::CommandLine() const {
     std::string args;
     if (Explorable()) {
-        const Bitmap& picture = surface_.Picture();
-        args = RenderArguments(command_->item, picture.Width(), picture.Height(), targetView_,
-                               figure_->own, budget_, ownBudget_);
+        args = ViewArguments(targetView_, budget_);
     } else {
         args = PictureArguments();
     }

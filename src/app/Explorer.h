@@ -14,6 +14,8 @@
 #include "app/ViewWorker.h"
 #include "escape/PlaneFigure.h"
 #include "surface/Random.h"
+#include "view/AutoBudget.h"
+#include "view/ExploreView.h"
 #include "view/ViewGeometry.h"
 #include "view/ViewHistory.h"
 
@@ -46,12 +48,17 @@ class Explorer : public QObject {
     void BeforeCommand();
     void AfterCommand(const Command& command, RunEnd end);
 
+    // The menu command whose figure is shown, once its run is over.
+    const Command* CurrentCommand() const { return command_; }
     // A figure of the plane is shown and no menu command runs.
     bool Explorable() const;
     // A view is being drawn.
     bool Drawing() const { return drawing_; }
-    // The view shown or being drawn; none when nothing can be explored.
+    // The view shown or being drawn, its edges rounded to doubles when it
+    // is deep; none when nothing can be explored.
     std::optional<PlaneRect> CurrentView() const;
+    // The same at any depth.
+    std::optional<ExploreView> CurrentExploreView() const;
     const ViewHistory* History() const { return history_ ? &*history_ : nullptr; }
 
     // Gestures, at picture positions (picture pixels, continuous).
@@ -73,6 +80,15 @@ class Explorer : public QObject {
     void ScaleBudget(bool up);
     // The most iterations a point of the current view gets.
     int64_t Budget() const { return budget_; }
+    // Whether the budget follows the pictures: raised while points still
+    // use all of it and some escape near it, lowered once none come near.
+    // On at every menu command and Home; ] and [ turn it off.
+    bool AutoBudget() const { return autoBudget_; }
+    void SetAutoBudget(bool on) { autoBudget_ = on; }
+    // Shows `view` of the figure shown (a location), with `iterations` when
+    // given (then kept, not chosen automatically); false, with the reason
+    // noted, when it cannot be drawn.
+    bool ShowLocation(const ExploreView& view, std::optional<int64_t> iterations);
     // Escape: the view being drawn gives up; it stays the current view.
     void Escape();
 
@@ -111,7 +127,19 @@ class Explorer : public QObject {
     ViewFrame Frame() const;
     ViewWorker& Worker();
     // Draws `view`, or says why it cannot; the history is the caller's.
-    bool Show(const PlaneRect& view, const std::string& note);
+    bool Show(const ExploreView& view, const std::string& note);
+    // A gesture's view: the double arithmetic while its result is drawn in
+    // doubles, else the same gesture in arbitrary precision.
+    template <typename OnDoubles, typename OnDeep>
+    ExploreView Gesture(const ExploreView& from, OnDoubles onDoubles, OnDeep onDeep) const;
+    bool DrawnInDoubles(const PlaneRect& view) const;
+    // The automatic budget after an exact picture with this evidence.
+    void AdjustBudget(const BudgetEvidence& evidence);
+    // galleri-render's arguments for `view` at `budget`.
+    std::string ViewArguments(const ExploreView& view, int64_t budget) const;
+    // Raises in a row for one view, 8 times the budget it started with:
+    // each draws the view again, so a deep dive raises it step by step.
+    static constexpr int kMaxRaises = 3;
     void StartJob();
     void OnResult(ViewResult result);
     void ShowZoom(const std::string& note);
@@ -129,18 +157,21 @@ class Explorer : public QObject {
     std::optional<PlaneFigure> figure_;
     std::optional<ViewHistory> history_;
     bool active_ = false;
-    bool drawing_ = false;                // a job of this generation is on the render thread
-    bool viewPending_ = false;            // a gesture's view whose exact picture is not in yet
-    PlaneRect targetView_{};              // the current view
-    PlaneRect shownView_{};               // the view of the image on screen
-    std::optional<PlaneRect> exactView_;  // the view the surface's picture shows
-    int64_t budget_ = 0;                  // the current view's iterations a point
-    int64_t ownBudget_ = 0;               // the figure's own
-    int64_t jobBudget_ = 0;               // of the job on the render thread
-    int64_t exactBudget_ = 0;             // of the surface's picture
+    bool drawing_ = false;                  // a job of this generation is on the render thread
+    bool viewPending_ = false;              // a gesture's view whose exact picture is not in yet
+    ExploreView targetView_;                // the current view
+    ExploreView shownView_;                 // the view of the image on screen
+    std::optional<ExploreView> exactView_;  // the view the surface's picture shows
+    int64_t budget_ = 0;                    // the current view's iterations a point
+    int64_t ownBudget_ = 0;                 // the figure's own
+    int64_t jobBudget_ = 0;                 // of the job on the render thread
+    int64_t exactBudget_ = 0;               // of the surface's picture
+    bool autoBudget_ = true;
+    int raises_ = 0;       // automatic raises since the last gesture
+    int64_t lowerTo_ = 0;  // an automatic lowering for the next gesture's view
     QImage exactImage_;
 
-    PlaneRect panFrom_{};
+    ExploreView panFrom_;
     bool wheelOpen_ = false;  // the wheel's last step may still grow
     QElapsedTimer wheelClock_;
 

@@ -20,7 +20,9 @@
 #include "app/Explorer.h"
 #include "app/PictureView.h"
 #include "commands/Commands.h"
+#include "render/Arguments.h"
 #include "surface/PictureFile.h"
+#include "surface/PictureText.h"
 #include "surface/QuoteForMessage.h"
 
 namespace galleri {
@@ -76,6 +78,7 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     MainMenu1->setPalette(barPalette);
     setMenuBar(MainMenu1);
     BuildMenu();
+    BuildExploreMenu();
     BuildShortcuts();
 
     SavePictureDialog1 = new QFileDialog(this);
@@ -96,6 +99,12 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
 
     report = [this](QMessageBox::Icon icon, const QString& text) { ShowMessage(icon, text); };
     chooseSaveFile = [this] { return ExecuteSaveDialog(); };
+    chooseLocationFile = [this] {
+        return QFileDialog::getOpenFileName(
+            this, QStringLiteral("Open location"), QString(),
+            QStringLiteral("Locations and Galleri pictures (*.kfr *.txt *.png *.jpg *.jpeg);;"
+                           "All files (*)"));
+    };
 
     // Escape and the quit keys reach the filter even while the window is
     // disabled: Escape also gives up the view being explored, and a quit key
@@ -163,6 +172,101 @@ void TFormTelvarn::BuildMenu() {
             connect(action, &QAction::triggered, this, [this, command] { RunCommand(*command); });
         }
     }
+}
+
+void TFormTelvarn::BuildExploreMenu() {
+    // After the figures' menus, which keep their order and captions.
+    QMenu* menu = MainMenu1->addMenu(QStringLiteral("Explore"));
+    menu->setObjectName(QStringLiteral("exploreMenu"));
+    QAction* open = menu->addAction(QStringLiteral("Open location…"));
+    open->setObjectName(QStringLiteral("openLocation"));
+    open->setShortcuts(QKeySequence::Open);
+    open->setStatusTip(QStringLiteral(
+        "Draw the view of a location file (Re:, Im:, Zoom:) or of a picture Galleri saved"));
+    connect(open, &QAction::triggered, this, [this] {
+        const QString path = chooseLocationFile();
+        if (!path.isEmpty()) {
+            OpenLocation(path);
+        }
+    });
+}
+
+namespace {
+
+// galleri-render's "galleri-render: WHAT; see galleri-render --help" as the
+// window says it: WHAT.
+QString InWindowWords(const std::string& error) {
+    std::string what = error;
+    const std::string prefix = "galleri-render: ";
+    if (what.rfind(prefix, 0) == 0) {
+        what.erase(0, prefix.size());
+    }
+    const size_t see = what.find("; see galleri-render");
+    if (see != std::string::npos) {
+        what.resize(see);
+    }
+    if (!what.empty()) {
+        what[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(what[0])));
+    }
+    return QString::fromStdString(what) + QLatin1Char('.');
+}
+
+}  // namespace
+
+bool TFormTelvarn::OpenLocation(const QString& path) {
+    if (drawing_) {
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        report(QMessageBox::Warning, QStringLiteral("Cannot open %1: %2")
+                                         .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    const QByteArray bytes = file.read(int64_t{16} << 20);
+    const std::string data(bytes.constData(), static_cast<size_t>(bytes.size()));
+    const std::string size =
+        std::to_string(surface_.ImgWidth()) + "x" + std::to_string(surface_.ImgHeight());
+    std::vector<std::string> args;
+    if (const std::optional<std::string> text = ReadPictureText(data)) {
+        // The galleri-render arguments the picture was saved with.
+        for (size_t b = 0, e = 0; b < text->size(); b = e + 1) {
+            e = text->find(' ', b);
+            e = e == std::string::npos ? text->size() : e;
+            if (e > b) {
+                args.push_back(text->substr(b, e - b));
+            }
+        }
+    } else if (data.rfind("\x89PNG", 0) == 0 || data.rfind("\xFF\xD8", 0) == 0) {
+        report(QMessageBox::Warning,
+               QStringLiteral("%1 is a picture without Galleri's text: no view to open.")
+                   .arg(QDir::toNativeSeparators(path)));
+        return false;
+    } else {
+        // A location of the Mandelbrot set: for the Mandelbrot figure shown,
+        // else for "m_1".
+        const Command* shown = explorer_->CurrentCommand();
+        const std::optional<PlaneFigure> plane =
+            shown != nullptr ? shown->Plane() : std::optional<PlaneFigure>();
+        const bool mandelbrot = plane && plane->params.kind == IterationKind::Mandelbrot;
+        args = {"--size", size, "--location", path.toStdString(), mandelbrot ? shown->item : "m11"};
+    }
+    const ParseResult parsed = ParseArguments(args);
+    if (!parsed.Ok()) {
+        report(QMessageBox::Warning, InWindowWords(parsed.error));
+        return false;
+    }
+    const RenderRequest& request = parsed.request;
+    if (explorer_->CurrentCommand() != request.figure || !explorer_->Explorable()) {
+        RunCommand(*request.figure);
+    }
+    if (!request.figure->Plane() || !explorer_->Explorable()) {
+        return !request.figure->Plane();  // a figure with no view: its picture is all
+    }
+    const ExploreView view = request.deepView ? ExploreView(*request.deepView)
+                             : request.view   ? ExploreView(*request.view)
+                                              : ExploreView(request.figure->Plane()->own);
+    return explorer_->ShowLocation(view, request.iterations);
 }
 
 void TFormTelvarn::BuildShortcuts() {

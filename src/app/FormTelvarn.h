@@ -51,6 +51,8 @@ class TFormTelvarn : public QMainWindow {
     // Asks for the file to save to; an empty string means cancelled. Tests
     // replace it to keep the modal dialog away.
     std::function<QString()> chooseSaveFile;
+    // Asks for a location file or a saved picture to open; empty: cancelled.
+    std::function<QString()> chooseLocationFile;
 
     // The handler of every figure command: draws it and reports an error.
     void RunCommand(const Command& command);
@@ -59,6 +61,11 @@ class TFormTelvarn : public QMainWindow {
     // Puts the picture on the clipboard as an image in display colours;
     // nothing before the first figure.
     void CopyPicture();
+    // "Open location…": draws the view of a location file (the Mandelbrot
+    // figures') or of a picture this program saved, after the figure's own
+    // menu command when another figure is shown. False, with the reason
+    // reported, when it cannot.
+    bool OpenLocation(const QString& path);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -66,6 +73,7 @@ class TFormTelvarn : public QMainWindow {
   private:
     void FormCreate();
     void BuildMenu();
+    void BuildExploreMenu();
     void BuildShortcuts();
     QString ExecuteSaveDialog();
     void ShowMessage(QMessageBox::Icon icon, const QString& text);

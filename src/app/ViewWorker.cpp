@@ -4,7 +4,9 @@
 #include <utility>
 
 #include "app/PictureView.h"
+#include "deep/DeepRender.h"
 #include "escape/EscapeScan.h"
+#include "escape/FastEngine.h"
 
 namespace galleri {
 
@@ -88,9 +90,25 @@ void ViewWorker::Draw(const ViewJob& job) {
                 deliver_(std::move(coarse));
             }
         };
-        if (!RenderView(job.figure, job.view, job.width, job.height, *engine_, cancel_, picture_,
-                        onPass)) {
-            return;
+        if (job.view.Deep()) {
+            if (!deepEngine_) {
+                const auto* fast = dynamic_cast<const FastEngine*>(engine_.get());
+                deepEngine_ = std::make_unique<DeepEngine>(fast != nullptr ? fast->Threads() : 1);
+            }
+            if (!RenderDeepView(job.figure, *job.view.deep, job.width, job.height, *deepEngine_,
+                                cancel_, picture_, onPass, {8})) {
+                return;
+            }
+            const DeepEngine::Stats& stats = deepEngine_->GetStats();
+            result.evidence = {Budget(job.figure.params), int64_t{job.width} * job.height,
+                               stats.reachedBudget, stats.escapedNearBudget, stats.mostEscaped};
+        } else {
+            if (!RenderView(job.figure, job.view.plane, job.width, job.height, *engine_, cancel_,
+                            picture_, onPass)) {
+                return;
+            }
+            result.evidence = ProbeBudget(job.figure.params, job.view.plane,
+                                          {job.width, job.height, job.figure.scan.divisorExtra});
         }
         result.pass = ViewPass::Exact;
         result.image = ToDisplayImage(picture_);

@@ -14,15 +14,18 @@
 #include "escape/PlaneFigure.h"
 #include "escape/ViewRender.h"
 #include "surface/Bitmap.h"
+#include "view/AutoBudget.h"
+#include "view/ExploreView.h"
 
 namespace galleri {
 
 class EscapeEngine;
+class DeepEngine;
 
 // One view to draw, tagged with the explorer's generation at the time.
 struct ViewJob {
-    PlaneFigure figure;
-    PlaneRect view;
+    PlaneFigure figure;  // with the job's budget
+    ExploreView view;
     int width = 0;
     int height = 0;
     uint64_t generation = 0;
@@ -33,11 +36,12 @@ struct ViewJob {
 // A job that raised an error reports it instead.
 struct ViewResult {
     uint64_t generation = 0;
-    PlaneRect view{};
+    ExploreView view;
     ViewPass pass = ViewPass::Coarse;
     QImage image;
     std::shared_ptr<Bitmap> exact;  // exact pass only
     std::string error;              // set when the view could not be drawn
+    BudgetEvidence evidence;        // exact pass only: what the pixels did with the budget
 };
 
 // The explorer's render thread: draws one view at a time with an engine of
@@ -70,6 +74,7 @@ class ViewWorker {
     void Draw(const ViewJob& job);
 
     std::unique_ptr<EscapeEngine> engine_;
+    std::unique_ptr<DeepEngine> deepEngine_;  // made at the first deep view
     Deliver deliver_;
     Gate gate_;
     std::mutex mutex_;

@@ -44,6 +44,9 @@ DeepEngine::~DeepEngine() = default;
 
 bool DeepEngine::Prepare(const DeepPicture& picture, const std::atomic<bool>* cancel) {
     picture_ = picture;
+    cancel_ = cancel;
+    computed_ = false;
+    colours_.clear();
     references_.clear();
     critical_ = {};
     criticalSteps_ = {};
@@ -130,62 +133,94 @@ DeepPixel DeepEngine::Pixel(int column, int row, const Reference& ref) const {
     return PerturbPixel(picture_.params, picture_.budget, orbits, dre, dim);
 }
 
-void DeepEngine::ComputeColumns(const EscapeParams&, const ScanGrid& grid, int first, int count,
-                                uint32_t* out) {
-    const int rows = grid.rows;
-    const int64_t total = int64_t{count} * rows;
-    std::vector<DeepPixel> pixels(static_cast<size_t>(total));
-    const auto start = std::chrono::steady_clock::now();
-
-    // Every pixel against the references there are, in the order they were
-    // made; the first that carries it gives its colour.
-    std::vector<int64_t> todo(static_cast<size_t>(total));
-    for (int64_t k = 0; k < total; ++k) {
-        todo[static_cast<size_t>(k)] = k;
-    }
-    size_t firstRef = 0;
-    while (!todo.empty()) {
-        std::atomic<size_t> next{0};
-        std::vector<int64_t>& list = todo;
-        const size_t refs = references_.size();
-        auto work = [&](int) {
-            for (;;) {
-                const size_t at = next.fetch_add(64);
-                if (at >= list.size()) {
-                    return;
-                }
-                const size_t end = std::min(list.size(), at + 64);
-                for (size_t t = at; t < end; ++t) {
-                    const int64_t k = list[t];
-                    const int column = first + static_cast<int>(k / rows);
-                    const int row = static_cast<int>(k % rows);
-                    DeepPixel px;
-                    for (size_t r = firstRef; r < refs; ++r) {
-                        px = Pixel(column, row, references_[r]);
-                        if (!px.glitched) {
-                            break;
-                        }
-                    }
-                    pixels[static_cast<size_t>(k)] = px;
-                }
+template <typename Work>
+void DeepEngine::RunPixels(size_t count, Work work) {
+    // Chunks of 64 pixels to whoever is free: neighbouring pixels cost
+    // alike, far ones do not.
+    std::atomic<size_t> next{0};
+    auto run = [&](int) {
+        for (;;) {
+            if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) {
+                return;
             }
-        };
-        struct Task {
-            decltype(work)& fn;
-            void operator()(int worker) { fn(worker); }
-        } task{work};
-        const int helpers =
-            std::min<int64_t>(threads_ - 1, static_cast<int64_t>(list.size()) / 256);
-        int woken = 0;
-        if (helpers > 0) {
-            if (!pool_) {
-                pool_ = std::make_unique<ThreadPool>(threads_ - 1);
+            const size_t at = next.fetch_add(64);
+            if (at >= count) {
+                return;
             }
-            woken = pool_->Run(task, helpers);
+            const size_t end = std::min(count, at + 64);
+            for (size_t t = at; t < end; ++t) {
+                work(t);
+            }
         }
-        work(0);
-        if (woken > 0) {
-            pool_->Wait();
+    };
+    struct Task {
+        decltype(run)& fn;
+        void operator()(int worker) { fn(worker); }
+    } task{run};
+    const int helpers =
+        static_cast<int>(std::min<int64_t>(threads_ - 1, static_cast<int64_t>(count) / 256));
+    int woken = 0;
+    if (helpers > 0) {
+        if (!pool_) {
+            pool_ = std::make_unique<ThreadPool>(threads_ - 1);
+        }
+        woken = pool_->Run(task, helpers);
+    }
+    run(0);
+    if (woken > 0) {
+        pool_->Wait();
+    }
+}
+
+bool DeepEngine::ComputePicture() {
+    if (computed_) {
+        return true;
+    }
+    const int width = picture_.width, height = picture_.height;
+    const auto start = std::chrono::steady_clock::now();
+    colours_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    // Every pixel against the references there are, in the order they were
+    // made; the first that carries it gives its colour. The glitched ones of
+    // the whole picture choose the next reference, so no order in which the
+    // columns are asked for can change a colour.
+    std::vector<int64_t> todo(colours_.size());
+    for (size_t k = 0; k < todo.size(); ++k) {
+        todo[k] = static_cast<int64_t>(k);
+    }
+    std::vector<int64_t> glitchedAt(colours_.size(), -1);
+    size_t firstRef = 0;
+    std::atomic<int64_t> maxEscaped{-1};
+    std::atomic<int64_t> reached{0};
+    std::atomic<int64_t> near{0};
+    while (!todo.empty()) {
+        const size_t refs = references_.size();
+        RunPixels(todo.size(), [&](size_t t) {
+            const int64_t k = todo[t];
+            const int column = static_cast<int>(k / height);
+            const int row = static_cast<int>(k % height);
+            DeepPixel px;
+            for (size_t r = firstRef; r < refs; ++r) {
+                px = Pixel(column, row, references_[r]);
+                if (!px.glitched) {
+                    break;
+                }
+            }
+            colours_[static_cast<size_t>(k)] = DeepColour(picture_.params, picture_.budget, px);
+            glitchedAt[static_cast<size_t>(k)] = px.glitched ? px.glitchedAt : -1;
+            if (px.n >= picture_.budget) {
+                reached.fetch_add(1, std::memory_order_relaxed);
+            } else {
+                if (px.n > picture_.budget / 2) {
+                    near.fetch_add(1, std::memory_order_relaxed);
+                }
+                int64_t seen = maxEscaped.load(std::memory_order_relaxed);
+                while (px.n > seen &&
+                       !maxEscaped.compare_exchange_weak(seen, px.n, std::memory_order_relaxed)) {
+                }
+            }
+        });
+        if (cancel_ != nullptr && cancel_->load()) {
+            return false;
         }
         // The glitched ones: a new reference at the one that lasted longest
         // (the first in scan order among equals), for them alone.
@@ -193,11 +228,11 @@ void DeepEngine::ComputeColumns(const EscapeParams&, const ScanGrid& grid, int f
         int64_t best = -1;
         int64_t bestAt = -1;
         for (const int64_t k : todo) {
-            const DeepPixel& px = pixels[static_cast<size_t>(k)];
-            if (px.glitched) {
+            const int64_t at = glitchedAt[static_cast<size_t>(k)];
+            if (at >= 0) {
                 glitched.push_back(k);
-                if (px.glitchedAt > bestAt) {
-                    bestAt = px.glitchedAt;
+                if (at > bestAt) {
+                    bestAt = at;
                     best = k;
                 }
             }
@@ -208,16 +243,49 @@ void DeepEngine::ComputeColumns(const EscapeParams&, const ScanGrid& grid, int f
             break;
         }
         const auto orbitStart = std::chrono::steady_clock::now();
-        references_.push_back(MakeReference(first + static_cast<int>(best / rows),
-                                            static_cast<int>(best % rows), nullptr));
+        references_.push_back(MakeReference(static_cast<int>(best / height),
+                                            static_cast<int>(best % height), cancel_));
         stats_.orbitSeconds += Seconds(orbitStart);
+        if (cancel_ != nullptr && cancel_->load()) {
+            return false;
+        }
         firstRef = references_.size() - 1;
         todo = std::move(glitched);
     }
-    for (int64_t k = 0; k < total; ++k) {
-        out[k] = DeepColour(picture_.params, picture_.budget, pixels[static_cast<size_t>(k)]);
-    }
+    stats_.reachedBudget = reached.load();
+    stats_.escapedNearBudget = near.load();
+    stats_.mostEscaped = maxEscaped.load();
     stats_.pixelSeconds += Seconds(start);
+    computed_ = true;
+    return true;
+}
+
+void DeepEngine::ComputeSample(int step, std::vector<uint32_t>& out) {
+    step = std::max(step, 1);
+    const int columns = (picture_.width + step - 1) / step;
+    const int rows = (picture_.height + step - 1) / step;
+    out.assign(static_cast<size_t>(columns) * static_cast<size_t>(rows), 0);
+    RunPixels(out.size(), [&](size_t t) {
+        const int column = static_cast<int>(t / static_cast<size_t>(rows)) * step;
+        const int row = static_cast<int>(t % static_cast<size_t>(rows)) * step;
+        out[t] = DeepColour(picture_.params, picture_.budget, Pixel(column, row, references_[0]));
+    });
+}
+
+void DeepEngine::ComputeColumns(const EscapeParams&, const ScanGrid& grid, int first, int count,
+                                uint32_t* out) {
+    ComputePicture();
+    const int rows = grid.rows;
+    for (int c = 0; c < count; ++c) {
+        const int column = first + c;
+        for (int row = 0; row < rows; ++row) {
+            // Past the picture's edge (the scan's extra column and row) a
+            // pixel lands nowhere: it is not computed.
+            const bool inside = column < picture_.width && row < picture_.height && computed_;
+            out[static_cast<size_t>(c) * rows + row] =
+                inside ? colours_[static_cast<size_t>(column) * picture_.height + row] : 0;
+        }
+    }
 }
 
 }  // namespace galleri

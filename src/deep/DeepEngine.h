@@ -49,8 +49,18 @@ class DeepEngine : public EscapeEngine {
     // double's exponent reaches (its pixels closer than about 1e-290).
     bool Prepare(const DeepPicture& picture, const std::atomic<bool>* cancel = nullptr);
 
-    // Colours of the grid's columns first .. first+count-1; only the grid's
-    // size is read, the points are the picture's.
+    // Computes every pixel of the picture (the first call does the work):
+    // the pixels that glitch anywhere in it choose the further references,
+    // so the colours cannot depend on the order in which columns are asked
+    // for. False when Prepare's `cancel` was seen set; the picture is then
+    // unusable until the next Prepare.
+    bool ComputePicture();
+    // A preview: every step-th pixel each way, column after column, against
+    // the first reference alone (a glitched pixel keeps the colour it got).
+    void ComputeSample(int step, std::vector<uint32_t>& out);
+
+    // Colours of the grid's columns first .. first+count-1, from the whole
+    // picture; only the grid's size is read, the points are the picture's.
     void ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first, int count,
                         uint32_t* out) override;
 
@@ -62,7 +72,10 @@ class DeepEngine : public EscapeEngine {
         double orbitSeconds = 0;  // computing reference orbits
         double stepSeconds = 0;   // making the tables of bilinear steps
         size_t stepBytes = 0;
-        double pixelSeconds = 0;  // iterating pixels
+        double pixelSeconds = 0;    // iterating pixels
+        int64_t reachedBudget = 0;  // pixels that used the whole budget
+        int64_t escapedNearBudget = 0;  // pixels that escaped in its second half
+        int64_t mostEscaped = -1;       // the most iterations of a pixel that escaped
     };
     const Stats& GetStats() const { return stats_; }
     // Bits of the picture's arithmetic.
@@ -77,6 +90,8 @@ class DeepEngine : public EscapeEngine {
     };
     Reference MakeReference(int column, int row, const std::atomic<bool>* cancel);
     DeepPixel Pixel(int column, int row, const Reference& ref) const;
+    template <typename Work>
+    void RunPixels(size_t count, Work work);
 
     int threads_;
     std::unique_ptr<ThreadPool> pool_;
@@ -88,6 +103,9 @@ class DeepEngine : public EscapeEngine {
     ReferenceOrbit critical_;  // the Julia-type maps' critical orbit
     BlaTable criticalSteps_;
     Stats stats_;
+    const std::atomic<bool>* cancel_ = nullptr;
+    std::vector<uint32_t> colours_;  // the whole picture, column after column
+    bool computed_ = false;
 };
 
 }  // namespace galleri

@@ -4,14 +4,14 @@
 
 namespace galleri {
 
-ViewHistory::ViewHistory(const PlaneRect& own) : own_(own), entries_{own} {}
+ViewHistory::ViewHistory(const ExploreView& own) : own_(own), entries_{own} {}
 
 bool ViewHistory::AtOwn() const {
-    return SameRect(Current(), own_);
+    return SameView(Current(), own_);
 }
 
-bool ViewHistory::Push(const PlaneRect& view) {
-    if (SameRect(view, Current())) {
+bool ViewHistory::Push(const ExploreView& view) {
+    if (SameView(view, Current())) {
         return false;
     }
     entries_.resize(current_ + 1);

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "escape/EscapeScan.h"
+#include "view/ExploreView.h"
 
 namespace galleri {
 
@@ -13,16 +13,16 @@ namespace galleri {
 // Back returns from it to where the user was.
 class ViewHistory {
   public:
-    explicit ViewHistory(const PlaneRect& own);
+    explicit ViewHistory(const ExploreView& own);
 
-    const PlaneRect& Current() const { return entries_[current_]; }
-    const PlaneRect& Own() const { return own_; }
+    const ExploreView& Current() const { return entries_[current_]; }
+    const ExploreView& Own() const { return own_; }
     bool AtOwn() const;
 
     // A new view after the current one; the views ahead of it (after going
     // back) are dropped. A view equal to the current one adds nothing.
     // Returns whether the current view changed.
-    bool Push(const PlaneRect& view);
+    bool Push(const ExploreView& view);
     // Moves one view back or forward; false (and nothing changes) at an end.
     bool Back();
     bool Forward();
@@ -38,8 +38,8 @@ class ViewHistory {
     static constexpr std::size_t kMaxEntries = 10000;
 
   private:
-    PlaneRect own_;
-    std::vector<PlaneRect> entries_;
+    ExploreView own_;
+    std::vector<ExploreView> entries_;
     std::size_t current_ = 0;
 };
 

@@ -20,6 +20,7 @@
 #include "app/FormTelvarn.h"
 #include "app/PictureView.h"
 #include "commands/Commands.h"
+#include "render/Arguments.h"
 #include "surface/HeadlessPlatform.h"
 #include "surface/TextRaster.h"
 #include "view/ViewText.h"
@@ -33,37 +34,29 @@ constexpr int kHeight = 150;
 // The size as galleri-render takes it.
 const std::string kSize = "--size 200x150 ";
 
-// What galleri-render draws for "--size WxH [--view V] ITEM".
+// What galleri-render draws for its arguments "--size WxH [--view V]
+// [--iterations N] ITEM", read as galleri-render reads them.
 Bitmap Redraw(const std::string& arguments) {
     std::istringstream in(arguments);
-    std::string word, size, view, item;
-    std::optional<int64_t> iterations;
-    while (in >> word) {
-        if (word == "--size") {
-            in >> size;
-        } else if (word == "--view") {
-            in >> view;
-        } else if (word == "--iterations") {
-            int64_t n = 0;
-            in >> n;
-            iterations = n;
-        } else {
-            item = word;
-        }
+    std::vector<std::string> args;
+    for (std::string word; in >> word;) {
+        args.push_back(word);
     }
-    const size_t x = size.find('x');
-    HeadlessPlatform platform(std::stoi(size.substr(0, x)), std::stoi(size.substr(x + 1)));
+    const ParseResult parsed = ParseArguments(args);
+    if (!parsed.Ok()) {
+        throw std::invalid_argument(parsed.error);
+    }
+    const RenderRequest& r = parsed.request;
+    HeadlessPlatform platform(r.width, r.height);
     platform.textOut = RasterText;
     Surface surface(platform);
-    const Command* command = FindCommand(item);
-    if (command == nullptr) {
-        throw std::invalid_argument("no figure " + item);
-    }
-    if (view.empty() && !iterations) {
-        RunFigure(surface, *command);
+    if (r.deepView) {
+        RunFigureDeepView(surface, *r.figure, *r.deepView, r.iterations, 0);
+    } else if (r.view || r.iterations) {
+        RunFigureView(surface, *r.figure, r.view ? *r.view : r.figure->Plane()->own,
+                      r.iterations);
     } else {
-        RunFigureView(surface, *command,
-                      view.empty() ? command->Plane()->own : *ParseView(view).view, iterations);
+        RunFigure(surface, *r.figure);
     }
     return surface.Picture();
 }
@@ -209,7 +202,8 @@ class ExploreTest : public QObject {
     void pictureArguments_data();
     void pictureArguments();
     void otherFiguresIgnoreGestures();
-    void precisionFloorRefusesZoom();
+    void wheelZoomsPastTheFloor();
+    void openLocationDrawsItsView();
     void bracketsScaleTheBudget();
     void copyViewPutsCommandLineOnClipboard();
     void dragOutOffersImageAndPngFile();
@@ -228,6 +222,9 @@ class ExploreTest : public QObject {
         };
         form->findChild<QAction*>(QString::fromLatin1(item))->trigger();
         form->Host().afterMessages = nullptr;
+        // The budget stays the figure's own unless a test asks for the
+        // automatic one.
+        explorer().SetAutoBudget(autoBudget);
     }
     // The render thread holds the first view at the gate.
     void WaitHeld() { QTRY_COMPARE(gate.jobs.load(), 1); }
@@ -238,6 +235,7 @@ class ExploreTest : public QObject {
 
     std::unique_ptr<TFormTelvarn> form;
     std::vector<QString> messages;
+    bool autoBudget = false;
     JobGate gate;
 };
 
@@ -250,6 +248,7 @@ void ExploreTest::init() {
     SetClientSize(kWidth, kHeight);
     gate.jobs = 0;
     gate.release = false;
+    autoBudget = false;
 }
 
 void ExploreTest::cleanup() {
@@ -376,7 +375,7 @@ void ExploreTest::savingWhileViewIsDrawn() {
     };
     form->findChild<QAction*>(QStringLiteral("sparabild1"))->trigger();
     QVERIFY(drawingWhileAsked);
-    QVERIFY(messages.empty());
+    QVERIFY2(messages.empty(), messages.empty() ? "" : qPrintable(messages.front()));
     QVERIFY(!explorer().Drawing());
     // The file holds the exact picture that the galleri-render arguments in
     // its Galleri text draw.
@@ -441,23 +440,81 @@ void ExploreTest::otherFiguresIgnoreGestures() {
     }
 }
 
-void ExploreTest::precisionFloorRefusesZoom() {
+// The wheel alone zooms past a double's floor with no refusal and no jump:
+// the budget rises by itself, the note shows the depth, and the saved
+// picture is the one galleri-render draws from the file's text.
+void ExploreTest::wheelZoomsPastTheFloor() {
+    autoBudget = true;
     Run("m11");
-    std::optional<PlaneRect> last;
-    size_t entries = 0;
-    for (int k = 0; k < 80 && !img()->Note().startsWith(QStringLiteral("cannot zoom further"));
-         ++k) {
-        last = explorer().CurrentView();
-        entries = explorer().History()->Size();
-        Key(img(), Qt::Key_Plus);
+    // Near the seahorse valley's spiral, whose boundary has detail at every
+    // depth, with the cursor on the picture's centre.
+    const double re = -0.743643887037158704752191506114774, im = 0.131825904205311970493132056385139;
+    QVERIFY(explorer().ShowLocation(PlaneRect{re - 1e-9, re + 1e-9, im - 0.75e-9, im + 0.75e-9},
+                                    std::nullopt));
+    const QPoint at(kWidth / 2, kHeight / 2);
+    bool crossed = false;
+    for (int k = 0; k < 50; ++k) {
+        Wheel(img(), at, 120);
+        QVERIFY2(!img()->Note().startsWith(QStringLiteral("cannot")), qPrintable(img()->Note()));
+        crossed = crossed || explorer().CurrentExploreView()->Deep();
     }
-    QVERIFY2(img()->Note().contains(QStringLiteral("a double has 53 bits")),
-             qPrintable(img()->Note()));
-    // The refused zoom changed nothing.
-    QVERIFY(SameRect(*explorer().CurrentView(), *last));
-    QCOMPARE(explorer().History()->Size(), entries);
     WaitDrawn();
-    QVERIFY(picture() == Redraw(explorer().PictureArguments()));
+    QVERIFY(crossed && explorer().CurrentExploreView()->Deep());
+    QCOMPARE(ZoomText(*explorer().CurrentExploreView(), FindCommand("m11")->Plane()->own),
+             std::string("x 5.4e16"));
+    QVERIFY(explorer().Budget() > 815);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("deep.png"));
+    form->chooseSaveFile = [&] { return path; };
+    form->findChild<QAction*>(QStringLiteral("sparabild1"))->trigger();
+    QVERIFY2(messages.empty(), messages.empty() ? "" : qPrintable(messages.front()));
+    const QImage saved(path);
+    const std::string arguments = saved.text(QStringLiteral("Galleri")).toStdString();
+    QVERIFY2(arguments.find("--iterations") != std::string::npos, arguments.c_str());
+    QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), ToDisplayImage(Redraw(arguments)));
+    // Zooming out comes back above the floor, to views of doubles.
+    for (int k = 0; k < 110 && explorer().CurrentExploreView()->Deep(); ++k) {
+        Wheel(img(), at, -120);
+    }
+    QVERIFY(!explorer().CurrentExploreView()->Deep());
+    WaitDrawn();
+}
+
+// A location file and a saved picture open as views.
+void ExploreTest::openLocationDrawsItsView() {
+    QTemporaryDir dir;
+    const QString kfr = dir.filePath(QStringLiteral("spot.kfr"));
+    {
+        QFile file(kfr);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Re: -0.743643887037158704752191506114774\n"
+                   "Im: 0.131825904205311970493132056385139\n"
+                   "Zoom: 2e20\nIterations: 3000\n");
+    }
+    QVERIFY2(form->OpenLocation(kfr), messages.empty() ? "" : qPrintable(messages.front()));
+    WaitDrawn();
+    QVERIFY(explorer().CurrentExploreView()->Deep());
+    QCOMPARE(explorer().Budget(), int64_t{3000});
+    const std::string arguments = explorer().PictureArguments();
+    QVERIFY(picture() == Redraw(arguments));
+    // Saved, then opened after another figure: the same view and picture.
+    const QString png = dir.filePath(QStringLiteral("spot.png"));
+    form->chooseSaveFile = [&] { return png; };
+    form->findChild<QAction*>(QStringLiteral("sparabild1"))->trigger();
+    Run("j11");
+    QVERIFY(form->OpenLocation(png));
+    WaitDrawn();
+    QCOMPARE(explorer().PictureArguments(), arguments);
+    // A file that is neither says why, and nothing changes.
+    const QString bad = dir.filePath(QStringLiteral("bad.kfr"));
+    {
+        QFile file(bad);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Re: x\n");
+    }
+    QVERIFY(!form->OpenLocation(bad));
+    QCOMPARE(messages.size(), size_t{1});
+    QCOMPARE(explorer().PictureArguments(), arguments);
 }
 
 // ] doubles the iteration budget and [ halves it, never below the figure's

@@ -250,7 +250,8 @@ void WindowTest::startsAsDesigned() {
 void WindowTest::menuFollowsCommandTable() {
     const QList<QAction*> bar = form->MenuBar()->actions();
     const auto menus = Menus();
-    QCOMPARE(bar.size(), static_cast<qsizetype>(menus.size() + 1));
+    // The figures' menus and "spara bild", then the menus of our own.
+    QCOMPARE(bar.size(), static_cast<qsizetype>(menus.size() + 2));
     for (size_t i = 0; i < menus.size(); ++i) {
         QMenu* menu = bar[i]->menu();
         QVERIFY(menu != nullptr);
@@ -282,6 +283,7 @@ void WindowTest::menuFollowsCommandTable() {
     QCOMPARE(bar[5]->text(), QStringLiteral("spara bild"));
     QVERIFY(bar[5]->menu() == nullptr);
     QVERIFY(bar[5]->isEnabled());
+    QCOMPARE(bar[6]->menu()->objectName(), QStringLiteral("exploreMenu"));
     QCOMPARE(Action("trd1")->text(), QStringLiteral("träd"));
 }
 

@@ -169,7 +169,7 @@ TEST(ViewHistory, BackForwardHomeAndANewViewAfterGoingBack) {
                              : s.op == Forward ? h.Forward()
                                                : h.Home();
         EXPECT_EQ(changed, s.changed) << "step " << n;
-        EXPECT_TRUE(SameRect(h.Current(), s.current)) << "step " << n;
+        EXPECT_TRUE(SameRect(h.Current().plane, s.current)) << "step " << n;
         EXPECT_EQ(h.CanGoBack(), s.canBack) << "step " << n;
         EXPECT_EQ(h.CanGoForward(), s.canForward) << "step " << n;
         EXPECT_EQ(h.AtOwn(), SameRect(s.current, own)) << "step " << n;
@@ -177,7 +177,7 @@ TEST(ViewHistory, BackForwardHomeAndANewViewAfterGoingBack) {
     }
     // A long session keeps a bounded history.
     for (int k = 0; k < int(ViewHistory::kMaxEntries) + 50; ++k) {
-        h.Push({double(k), k + 1.0, 0, 1});
+        h.Push(PlaneRect{double(k), k + 1.0, 0, 1});
     }
     EXPECT_EQ(h.Size(), ViewHistory::kMaxEntries);
     EXPECT_TRUE(h.Home());
