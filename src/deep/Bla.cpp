@@ -5,43 +5,66 @@
 
 namespace galleri {
 
-BlaTable::BlaTable(const ReferenceOrbit& orbit, double dcMax, double epsilon) {
+namespace {
+
+// A step's numbers in wide exponent while the table is made.
+struct WideStep {
+    ComplexExp a, b;
+    FloatExp r;
+};
+
+BlaStep Packed(const WideStep& w) {
+    const FloatExp r2 = w.r * w.r;
+    return {w.a.re,
+            w.a.im,
+            w.b.re,
+            w.b.im,
+            r2.m,
+            static_cast<int32_t>(w.a.e),
+            static_cast<int32_t>(w.b.e),
+            static_cast<int32_t>(r2.e)};
+}
+
+}  // namespace
+
+BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon) {
     const int64_t last = orbit.Last();
     if (last < 2) {
         return;
     }
+    const FloatExp zero{}, two = FloatExp::Of(2), twoEpsilon = FloatExp::Of(2 * epsilon);
     // One step from m to m + 1 for m = 1 .. last - 1.
-    std::vector<BlaStep> single(static_cast<size_t>(last - 1));
+    std::vector<WideStep> lower(static_cast<size_t>(last - 1));
+    firstRadius2_.resize(lower.size());
     for (int64_t m = 1; m < last; ++m) {
-        const double zr = orbit.re[static_cast<size_t>(m)];
-        const double zi = orbit.im[static_cast<size_t>(m)];
-        const double z = std::hypot(zr, zi);
+        const ComplexExp z = orbit.Wide(m);
+        const FloatExp size = z.Abs();
         // d^2 negligible beside 2Z d, and z = Z + d still inside |z| < 2.
-        const double r = std::max(0.0, std::min(epsilon * 2 * z, 2 - z));
-        single[static_cast<size_t>(m - 1)] = {2 * zr, 2 * zi, 1, 0, r, r * r};
+        const FloatExp r = Max(zero, Min(twoEpsilon * size, two - size));
+        WideStep& step = lower[static_cast<size_t>(m - 1)];
+        step = {z * ComplexExp::Of(2, 0), ComplexExp::Of(1, 0), r};
+        // The pixels compare the single radii as doubles: none where the
+        // iterate is tiny (those pixels step in wide exponent).
+        const double r2 = (r * r).ToDouble();
+        firstRadius2_[static_cast<size_t>(m - 1)] = orbit.IsTiny(m) || r2 < 0x1p-800 ? 0.0 : r2;
     }
-    firstRadius2_.reserve(single.size());
-    for (const BlaStep& step : single) {
-        firstRadius2_.push_back(step.r2);
-    }
-    levels_.push_back(std::move(single));
-    while (levels_.back().size() >= 2) {
-        const std::vector<BlaStep>& lower = levels_.back();
-        std::vector<BlaStep> upper(lower.size() / 2);
+    std::vector<BlaStep> packed(lower.size());
+    std::transform(lower.begin(), lower.end(), packed.begin(), Packed);
+    levels_.push_back(std::move(packed));
+    while (lower.size() >= 2) {
+        std::vector<WideStep> upper(lower.size() / 2);
         for (size_t t = 0; t < upper.size(); ++t) {
-            const BlaStep& x = lower[2 * t];
-            const BlaStep& y = lower[2 * t + 1];
-            BlaStep& s = upper[t];
-            s.ar = y.ar * x.ar - y.ai * x.ai;
-            s.ai = y.ar * x.ai + y.ai * x.ar;
-            s.br = (y.ar * x.br - y.ai * x.bi) + y.br;
-            s.bi = (y.ar * x.bi + y.ai * x.br) + y.bi;
-            const double ax = std::hypot(x.ar, x.ai);
-            const double bx = std::hypot(x.br, x.bi);
-            s.r = std::max(0.0, std::min(x.r, (y.r - bx * dcMax) / ax));
-            s.r2 = s.r * s.r;
+            const WideStep& x = lower[2 * t];
+            const WideStep& y = lower[2 * t + 1];
+            WideStep& s = upper[t];
+            s.a = y.a * x.a;
+            s.b = y.a * x.b + y.b;
+            s.r = x.a.IsZero() ? zero : Max(zero, Min(x.r, (y.r - x.b.Abs() * dcMax) / x.a.Abs()));
         }
-        levels_.push_back(std::move(upper));
+        packed.resize(upper.size());
+        std::transform(upper.begin(), upper.end(), packed.begin(), Packed);
+        levels_.push_back(std::move(packed));
+        lower = std::move(upper);
     }
 }
 

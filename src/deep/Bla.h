@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "deep/FloatExp.h"
 #include "deep/ReferenceOrbit.h"
 
 namespace galleri {
@@ -15,11 +16,17 @@ namespace galleri {
 // which it holds: merged pairwise, so a pixel skips the longest run its |d|
 // allows. A step's radius also keeps every iterate it skips inside the
 // escape radius, so no escape test is skipped that could fail.
+//
+// A long step at great depth multiplies by far more than a double holds
+// (|A| near 1e1000 at 1e-1000), so each number has an exponent of its own.
 struct BlaStep {
-    double ar, ai;  // A
-    double br, bi;  // B
-    double r;       // holds for |d| < r
-    double r2;      // r * r, which the pixels compare |d|^2 with
+    double ar, ai;  // A = (ar + i ai) 2^ae
+    double br, bi;  // B = (br + i bi) 2^be
+    double r2;      // R^2 = r2 2^r2e; 0 where the step never holds
+    int32_t ae, be, r2e;
+
+    // Whether |d| < R for d = w 2^s, |w|^2 = w2.
+    bool Holds(double w2, int64_t s) const { return w2 < r2 * Pow2(r2e - 2 * s); }
 };
 
 class BlaTable {
@@ -28,18 +35,21 @@ class BlaTable {
     // For the orbit of a pixel's reference; dcMax is the largest |dc| of
     // the pixels that use it (0 for the Julia sets, whose maps have no
     // parameter difference).
-    BlaTable(const ReferenceOrbit& orbit, double dcMax, double epsilon);
+    BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon);
 
     // The longest step from reference index m of at most `most` iterations
-    // that holds for |d|^2 = d2 (no square root on the pixels' way); null
-    // when none does. `length` gets its iterations.
-    const BlaStep* Find(int64_t m, double d2, int64_t most, int64_t& length) const {
+    // that holds for d = w 2^s, |w|^2 = w2 and d2 = |d|^2 rounded to a
+    // double (0 below its range); null when none does. `length` gets its
+    // iterations.
+    const BlaStep* Find(int64_t m, double w2, int64_t s, double d2, int64_t most,
+                        int64_t& length) const {
         if (m < 1 || levels_.empty()) {
             return nullptr;
         }
         const int64_t offset = m - 1;
         // A longer step never holds where its first single step does not:
-        // most iterations end here.
+        // most iterations end here. The single radii are doubles (0 where
+        // they would not be), and a d2 rounded to 0 is below all of them.
         if (static_cast<size_t>(offset) >= firstRadius2_.size() ||
             !(d2 < firstRadius2_[static_cast<size_t>(offset)])) {
             return nullptr;
@@ -51,7 +61,7 @@ class BlaTable {
         for (; k >= 0; --k) {
             const int64_t steps = int64_t{1} << k;
             const size_t t = static_cast<size_t>(offset >> k);
-            if (steps <= most && t < levels_[k].size() && d2 < levels_[k][t].r2) {
+            if (steps <= most && t < levels_[k].size() && levels_[k][t].Holds(w2, s)) {
                 length = steps;
                 return &levels_[k][t];
             }
@@ -59,12 +69,18 @@ class BlaTable {
         return nullptr;
     }
 
+    // The single steps' squared radii (Find's first test), from m = 1 on;
+    // null when there are none.
+    const double* FirstRadii2() const {
+        return firstRadius2_.empty() ? nullptr : firstRadius2_.data();
+    }
+
     size_t Bytes() const;
 
   private:
     std::vector<std::vector<BlaStep>> levels_;
-    // The single steps' squared radii on their own: most iterations read only
-    // these, and the cache holds a long stretch of them.
+    // The single steps' squared radii on their own, as doubles: most
+    // iterations read only these, and the cache holds a long stretch of them.
     std::vector<double> firstRadius2_;
 };
 

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "deep/QuadraticPixel.h"
 #include "escape/ThreadPool.h"
 
 namespace galleri {
@@ -24,6 +25,12 @@ bool JuliaType(IterationKind kind) {
 bool Quadratic(IterationKind kind) {
     return kind == IterationKind::Mandelbrot || kind == IterationKind::Julia ||
            kind == IterationKind::BinaryDecomposition;
+}
+
+FloatExp Wide(const BigFloat& x) {
+    long e = 0;
+    const double m = x.Mantissa(e);
+    return FloatExp::Of(m, e);
 }
 
 // How small d^2 must be beside 2Z d for a bilinear step to hold.
@@ -58,6 +65,9 @@ bool DeepEngine::Prepare(const DeepPicture& picture, const std::atomic<bool>* ca
     const BigFloat left = picture.left.WithPrecision(viewBits);
     const BigFloat spanRe = picture.right.WithPrecision(viewBits) - left;
     const BigFloat spanIm = picture.top.WithPrecision(viewBits) - picture.bottom;
+    if (spanRe.IsZero() || spanIm.IsZero() || !spanRe.IsFinite() || !spanIm.IsFinite()) {
+        throw std::range_error("the view has no width or no height");
+    }
     // Enough bits to tell neighbouring pixels apart at the picture's
     // largest coordinate, and a margin for the orbit's growth.
     const long largest = std::max({picture.left.Exponent(), picture.right.Exponent(),
@@ -68,8 +78,15 @@ bool DeepEngine::Prepare(const DeepPicture& picture, const std::atomic<bool>* ca
     stepImBig_ = spanIm.WithPrecision(bits_) / dh;
     stepRe_ = stepReBig_.ToDouble();
     stepIm_ = stepImBig_.ToDouble();
-    if (!(std::fabs(stepRe_) > 1e-290 && std::fabs(stepIm_) > 1e-290)) {
-        throw std::range_error("the view is too deep: its pixels lie closer than 1e-290");
+    stepReWide_ = Wide(stepReBig_);
+    stepImWide_ = Wide(stepImBig_);
+    // The quadratic maps go to any depth; the others iterate their
+    // differences in plain doubles.
+    if (!Quadratic(picture.params.kind) &&
+        !(std::fabs(stepRe_) > 1e-290 && std::fabs(stepIm_) > 1e-290)) {
+        throw std::range_error(
+            "the view is too deep for this map: its pixels lie closer than 1e-290 (only "
+            "z^2 + c and its Julia sets go deeper)");
     }
     const auto start = std::chrono::steady_clock::now();
     references_.push_back(MakeReference(picture.width / 2, picture.height / 2, cancel));
@@ -80,7 +97,7 @@ bool DeepEngine::Prepare(const DeepPicture& picture, const std::atomic<bool>* ca
         stats_.orbitIterations += critical_.Last();
         if (Quadratic(picture.params.kind)) {
             const auto tables = std::chrono::steady_clock::now();
-            criticalSteps_ = BlaTable(critical_, 0, kStepEpsilon);
+            criticalSteps_ = BlaTable(critical_, FloatExp{}, kStepEpsilon);
             stats_.stepSeconds += Seconds(tables);
             stats_.stepBytes += criticalSteps_.Bytes();
         }
@@ -108,11 +125,13 @@ DeepEngine::Reference DeepEngine::MakeReference(int column, int row,
     if (Quadratic(picture_.params.kind)) {
         // The farthest pixel from this reference bounds the parameter's
         // difference (none for the Julia sets).
-        const double far =
-            std::hypot(std::max(column, picture_.width - column) * std::fabs(stepRe_),
-                       std::max(row, picture_.height - row) * std::fabs(stepIm_));
+        const FloatExp farRe =
+            FloatExp::Of(std::max(column, picture_.width - column)) * stepReWide_;
+        const FloatExp farIm = FloatExp::Of(std::max(row, picture_.height - row)) * stepImWide_;
+        const FloatExp far = ComplexExp::Of(farRe, farIm).Abs();
         const auto tables = std::chrono::steady_clock::now();
-        ref.steps = BlaTable(ref.orbit, JuliaType(picture_.params.kind) ? 0 : far, kStepEpsilon);
+        ref.steps = BlaTable(ref.orbit, JuliaType(picture_.params.kind) ? FloatExp{} : far,
+                             kStepEpsilon);
         stats_.stepSeconds += Seconds(tables);
         stats_.stepBytes += ref.steps.Bytes();
     }
@@ -128,6 +147,12 @@ DeepPixel DeepEngine::Pixel(int column, int row, const Reference& ref) const {
     orbits.pointRe = ref.pointRe;
     orbits.pointIm = ref.pointIm;
     // Both differences are whole multiples of one step each, rounded once.
+    if (Quadratic(picture_.params.kind)) {
+        const FloatExp dre = FloatExp::Of(column - ref.column) * stepReWide_;
+        const FloatExp dim = FloatExp::Of(ref.row - row) * stepImWide_;
+        return PerturbQuadratic(picture_.params, picture_.budget, orbits,
+                                ComplexExp::Of(dre, dim));
+    }
     const double dre = static_cast<double>(column - ref.column) * stepRe_;
     const double dim = -static_cast<double>(row - ref.row) * stepIm_;
     return PerturbPixel(picture_.params, picture_.budget, orbits, dre, dim);

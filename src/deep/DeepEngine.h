@@ -7,6 +7,7 @@
 
 #include "deep/BigFloat.h"
 #include "deep/Bla.h"
+#include "deep/FloatExp.h"
 #include "deep/Perturbation.h"
 #include "deep/ReferenceOrbit.h"
 #include "escape/EscapeScan.h"
@@ -45,8 +46,10 @@ class DeepEngine : public EscapeEngine {
 
     // Sets the picture up and computes its first reference orbit; false
     // (and the engine unusable until the next Prepare) when `cancel` was
-    // seen set. Throws std::range_error when the picture is deeper than a
-    // double's exponent reaches (its pixels closer than about 1e-290).
+    // seen set. Throws std::range_error when the view has no width or
+    // height, or, for the maps other than z^2 + c and its Julia sets, when
+    // it is deeper than a double's exponent reaches (pixels closer than
+    // about 1e-290).
     bool Prepare(const DeepPicture& picture, const std::atomic<bool>* cancel = nullptr);
 
     // Computes every pixel of the picture (the first call does the work):
@@ -98,6 +101,7 @@ class DeepEngine : public EscapeEngine {
     DeepPicture picture_;
     long bits_ = 64;
     double stepRe_ = 0, stepIm_ = 0;
+    FloatExp stepReWide_, stepImWide_;  // the same at any depth
     BigFloat stepReBig_, stepImBig_;
     std::vector<Reference> references_;
     ReferenceOrbit critical_;  // the Julia-type maps' critical orbit

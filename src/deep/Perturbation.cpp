@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "deep/QuadraticPixel.h"
+
 namespace galleri {
 
 namespace {
@@ -18,15 +20,6 @@ struct State {
     int64_t m = 0;  // index into the orbit
     double dr = 0, di = 0;
 };
-
-// z^2 + c and its Julia sets: d' = (2Z + d) d + dc.
-inline void StepQuadratic(double Zr, double Zi, State& s, double dcr, double dci) {
-    const double tr = 2 * Zr + s.dr, ti = 2 * Zi + s.di;
-    const double nr = (tr * s.dr - ti * s.di) + dcr;
-    const double ni = (tr * s.di + ti * s.dr) + dci;
-    s.dr = nr;
-    s.di = ni;
-}
 
 // lambda z (1 - z): d' = lambda d (1 - 2Z - d), and for the parameter plane
 // + dlambda z (1 - z) with z = Z + d.
@@ -55,8 +48,11 @@ DeepPixel PerturbPixel(const EscapeParams& params, int64_t budget, const DeepOrb
                        kind == IterationKind::JuliaDragon;
     const bool phoenix = kind == IterationKind::MandelPhoenix;
     const bool lagging = kind != IterationKind::MandelDragon;
-    const bool quadratic = kind == IterationKind::Mandelbrot || kind == IterationKind::Julia ||
-                           kind == IterationKind::BinaryDecomposition;
+    if (kind == IterationKind::Mandelbrot || kind == IterationKind::Julia ||
+        kind == IterationKind::BinaryDecomposition) {
+        return PerturbQuadratic(params, budget, orbits,
+                                ComplexExp::Of(FloatExp::Of(dre), FloatExp::Of(dim)));
+    }
     const double critical = CriticalRe(kind);
     const ReferenceOrbit* fallback = julia ? orbits.critical : orbits.reference;
 
@@ -117,28 +113,6 @@ DeepPixel PerturbPixel(const EscapeParams& params, int64_t budget, const DeepOrb
         } else if (!(zr * zr + zi * zi < 4.0)) {
             break;
         }
-        if (quadratic) {
-            // Skip what the bilinear steps allow: every iterate they pass is
-            // inside, so the tests to come pass, and the last iteration of
-            // the budget is always a plain one (its squares are the colour's).
-            const BlaTable* steps =
-                s.orbit == orbits.reference ? orbits.referenceSteps : orbits.criticalSteps;
-            int64_t length = 0;
-            const BlaStep* b = steps != nullptr ? steps->Find(s.m, s.dr * s.dr + s.di * s.di,
-                                                              budget - 1 - n, length)
-                                                : nullptr;
-            if (b != nullptr) {
-                const double nr = (b->ar * s.dr - b->ai * s.di) + (b->br * dcr - b->bi * dci);
-                const double ni = (b->ar * s.di + b->ai * s.dr) + (b->br * dci + b->bi * dcr);
-                s.dr = nr;
-                s.di = ni;
-                s.m += length;
-                n += length;
-                x2 = 0;
-                y2 = 0;
-                continue;
-            }
-        }
         if (phoenix) {
             // d' = 2Z d + d^2 + dp + Q dprev + dq (Zprev + dprev), p and q real.
             const double Pr = s.m > 0 ? s.orbit->re[static_cast<size_t>(s.m - 1)] : 0.0;
@@ -153,10 +127,8 @@ DeepPixel PerturbPixel(const EscapeParams& params, int64_t budget, const DeepOrb
             s.di = ni;
         } else if (kind == IterationKind::JuliaDragon) {
             StepDragon(Zr, Zi, s, params.cx, params.cy, 0, 0);
-        } else if (kind == IterationKind::MandelDragon) {
-            StepDragon(Zr, Zi, s, orbits.pointRe, orbits.pointIm, dcr, dci);
         } else {
-            StepQuadratic(Zr, Zi, s, julia ? 0.0 : dcr, julia ? 0.0 : dci);
+            StepDragon(Zr, Zi, s, orbits.pointRe, orbits.pointIm, dcr, dci);
         }
         ++s.m;
         ++n;

@@ -2,6 +2,8 @@
 
 #include <mpfr.h>
 
+#include <algorithm>
+
 namespace galleri {
 
 namespace {
@@ -69,7 +71,21 @@ void Phoenix(Work& w) {
     mpfr_swap(w.zi.Raw(), w.t2.Raw());
 }
 
+FloatExp WideOf(const BigFloat& x) {
+    long e = 0;
+    const double m = x.Mantissa(e);
+    return FloatExp::Of(m, e);
+}
+
 }  // namespace
+
+ComplexExp ReferenceOrbit::Wide(int64_t m) const {
+    const auto at = std::lower_bound(tinyAt.begin(), tinyAt.end(), m);
+    if (at != tinyAt.end() && *at == m) {
+        return tiny[static_cast<size_t>(at - tinyAt.begin())];
+    }
+    return ComplexExp::Of(re[static_cast<size_t>(m)], im[static_cast<size_t>(m)]);
+}
 
 ReferenceOrbit ComputeReferenceOrbit(const EscapeParams& params, const OrbitStart& start,
                                      int64_t iterations, double bailout,
@@ -112,6 +128,10 @@ ReferenceOrbit ComputeReferenceOrbit(const EscapeParams& params, const OrbitStar
         const double zi = w.zi.ToDouble();
         orbit.re.push_back(zr);
         orbit.im.push_back(zi);
+        if (orbit.IsTiny(n)) {
+            orbit.tinyAt.push_back(n);
+            orbit.tiny.push_back(ComplexExp::Of(WideOf(w.zr), WideOf(w.zi)));
+        }
         if (n == iterations || zr * zr + zi * zi >= bailout) {
             break;
         }

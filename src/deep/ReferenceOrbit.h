@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "deep/BigFloat.h"
+#include "deep/FloatExp.h"
 #include "escape/EscapeKernels.h"
 
 namespace galleri {
@@ -12,11 +13,26 @@ namespace galleri {
 // One orbit of an escape-time map computed in arbitrary precision and kept
 // in doubles (its values are of the order of 1 whatever the depth): the
 // orbit a deep picture's pixels iterate their differences from. 16 bytes an
-// iteration.
+// iteration, and the few iterates too small for a double's exponent (the
+// start 0, and near a minibrot's nucleus at great depth) once more in wide
+// exponent.
 struct ReferenceOrbit {
-    std::vector<double> re, im;  // Z_0 .. Z_last
+    // Below this in both parts an iterate is tiny: the pixels step from it
+    // in wide exponent.
+    static constexpr double kTiny = 0x1p-400;
+
+    std::vector<double> re, im;   // Z_0 .. Z_last
+    std::vector<int64_t> tinyAt;  // the tiny iterates' indices, ascending
+    std::vector<ComplexExp> tiny;
+
     int64_t Last() const { return static_cast<int64_t>(re.size()) - 1; }
     bool Empty() const { return re.empty(); }
+    bool IsTiny(int64_t m) const {
+        return std::fabs(re[static_cast<size_t>(m)]) < kTiny &&
+               std::fabs(im[static_cast<size_t>(m)]) < kTiny;
+    }
+    // Z_m in wide exponent, whatever its size.
+    ComplexExp Wide(int64_t m) const;
 };
 
 // Where an orbit starts: the point of the plane it belongs to (the

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -67,7 +68,10 @@ Centre Root(double cr, double ci, bool dragon) {
 }
 
 DeepPicture Picture(const DeepCase& c, int width, int height) {
-    const long bits = 64 + 4 * static_cast<long>(std::string(c.half).size()) + 3400;
+    // Enough bits for the centre's decimals and a pixel's place beside it.
+    const BigFloat roughHalf = *BigFloat::Parse(c.half, 64);
+    const long bits = 64 + 4 * static_cast<long>(std::string(c.half).size()) + 64 -
+                      (roughHalf.IsZero() ? 0 : std::min(0L, roughHalf.Exponent()));
     const auto [re, im] = c.centre(bits);
     const BigFloat half = *BigFloat::Parse(c.half, bits);
     const BigFloat halfHeight =
@@ -143,6 +147,13 @@ TEST(DeepEngine, AgreesWithDirectIteration) {
          kMandel},
         {"mandelbrot at i, 1e-280", Params(IK::Mandelbrot, 20593), 6000, At("0", "1"), "1e-280", 0,
          kMandel},
+        // Below a double's exponent range: the differences in wide exponent.
+        {"mandelbrot at i, 1e-300", Params(IK::Mandelbrot, 20593), 4000, At("0", "1"), "1e-300", 0,
+         kMandel},
+        {"mandelbrot at i, 1e-1000", Params(IK::Mandelbrot, 4384), 3000, At("0", "1"), "1e-1000", 0,
+         kMandel},
+        {"julia j_9 at beta, 1e-400", Params(IK::Julia, 1, -1.258842, 0.06533), 1000,
+         Root(-1.258842, 0.06533, false), "1e-400", 0, kOthers},
         {"julia j_1 at beta, 1e-30", Params(IK::Julia, 1, 0.238498, 0.519198), 1000,
          Root(0.238498, 0.519198, false), "1e-30", 0, kOthers},
         {"julia j_9 at beta, 1e-80", Params(IK::Julia, 1, -1.258842, 0.06533), 1000,
@@ -156,6 +167,38 @@ TEST(DeepEngine, AgreesWithDirectIteration) {
     };
     for (const DeepCase& c : cases) {
         ExpectAgreement(c, 12, 9);
+    }
+}
+
+// Only z^2 + c and its Julia sets go below a double's exponent range; a
+// view without width is never drawn.
+TEST(DeepEngine, RefusesOnlyWhatItCannotDraw) {
+    struct Refusal {
+        DeepCase c;
+        bool refused;
+    };
+    const std::vector<Refusal> cases = {
+        {{"mandelbrot, 1e-5000", Params(IK::Mandelbrot, 1), 10, At("0", "1"), "1e-5000", 0, 0},
+         false},
+        {{"julia dragon, 1e-280", Params(IK::JuliaDragon, 1, 1.6, 0.9), 10, At("0", "0"), "1e-280",
+          0, 0},
+         false},
+        {{"julia dragon, 1e-300", Params(IK::JuliaDragon, 1, 1.6, 0.9), 10, At("0", "0"), "1e-300",
+          0, 0},
+         true},
+        {{"mandeldragon, 1e-300", Params(IK::MandelDragon, 1), 10, Root(0, 1, true), "1e-300", 1,
+          0},
+         true},
+        {{"mandelbrot, no width", Params(IK::Mandelbrot, 1), 10, At("0", "1"), "0", 0, 0}, true},
+    };
+    for (const Refusal& r : cases) {
+        DeepEngine engine(1);
+        const DeepPicture picture = Picture(r.c, 4, 3);
+        if (r.refused) {
+            EXPECT_THROW(engine.Prepare(picture), std::range_error) << r.c.name;
+        } else {
+            EXPECT_NO_THROW(engine.Prepare(picture)) << r.c.name;
+        }
     }
 }
 

@@ -1,0 +1,304 @@
+#include "deep/QuadraticPixel.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace galleri {
+
+namespace {
+
+// The pixel's difference d = w 2^s and the parameter's dc = u 2^s on the
+// same scale, with what the iteration needs of 2^s at hand.
+struct Scaled {
+    double wr = 0, wi = 0;
+    int64_t s = 0;
+    double ur = 0, ui = 0;
+    double scale = 1;   // 2^s, 0 below a double's range
+    double scale2 = 1;  // 2^2s, likewise
+
+    void Set(ComplexExp d, ComplexExp dc) {
+        wr = d.re;
+        wi = d.im;
+        s = d.e;
+        Normalise(dc);
+    }
+    ComplexExp Wide() const { return ComplexExp::Of(wr, wi, s); }
+    // After s changed: 2^s and dc on the new scale. Powers of two by their
+    // bits: exact, and no library call on the way of the bilinear steps.
+    void Refresh(ComplexExp dc) {
+        scale = s < -1022 ? 0.0 : Pow2(s);
+        scale2 = scale * scale;
+        // dc below 2^-1022 of d is below w's last bit: Pow2's floor is as good
+        // as 0.
+        const double f = Pow2(dc.e - s);
+        ur = dc.re * f;
+        ui = dc.im * f;
+    }
+    // Brings |w| back near 1 (a zero d takes dc's scale), and s's values
+    // up to date.
+    void Normalise(ComplexExp dc) {
+        const double big = std::max(std::fabs(wr), std::fabs(wi));
+        if (big >= 0x1p-1022) {
+            // big = f 2^k with 0.5 <= f < 1, k from the exponent's bits.
+            const int64_t k = static_cast<int64_t>(std::bit_cast<uint64_t>(big) >> 52) - 1022;
+            const double f = Pow2(-k);
+            wr *= f;
+            wi *= f;
+            s += k;
+        } else if (big != 0) {
+            int k = 0;
+            std::frexp(big, &k);
+            wr = std::ldexp(wr, -k);
+            wi = std::ldexp(wi, -k);
+            s += k;
+        } else {
+            s = dc.e;
+        }
+        Refresh(dc);
+    }
+};
+
+// w far from 1 either way: time to normalise (2^-128 < |w|^2 < 2^128 keeps
+// both w^2 and 2^s w well inside a double's range).
+inline bool OutOfScale(double w2) {
+    return !(w2 > 0x1p-128 && w2 < 0x1p128);
+}
+
+// One pixel's iteration, an iteration or a bilinear step at a time.
+class Walk {
+  public:
+    Walk(const EscapeParams& params, int64_t budget, const DeepOrbits& orbits, ComplexExp delta)
+        : budget_(budget),
+          orbits_(&orbits),
+          fallback_(params.kind != IterationKind::Mandelbrot ? orbits.critical : orbits.reference),
+          dc_(params.kind != IterationKind::Mandelbrot ? ComplexExp{} : delta),
+          orbit_(orbits.reference) {
+        p_.Set(params.kind != IterationKind::Mandelbrot ? delta : ComplexExp{}, dc_);
+    }
+
+    // False once the pixel is done: escaped, or its budget used.
+    bool Advance() {
+        if (n_ >= budget_) {
+            return false;
+        }
+        const ReferenceOrbit* orbit = orbit_;
+        int64_t m = m_;
+        const bool ended = m == orbit->Last();
+        double Zr = orbit->re[static_cast<size_t>(m)];
+        double Zi = orbit->im[static_cast<size_t>(m)];
+        bool tiny = std::fabs(Zr) < ReferenceOrbit::kTiny && std::fabs(Zi) < ReferenceOrbit::kTiny;
+        // d as a double: 0 beyond its range, where it is far below |Z| (Z
+        // not tiny) and no pixel that near is nearer 0 than the reference.
+        double dr = p_.scale * p_.wr, di = p_.scale * p_.wi;
+        double zr, zi;
+        bool nearer;
+        if (!tiny) {
+            zr = Zr + dr;
+            zi = Zi + di;
+            nearer = zr * zr + zi * zi < dr * dr + di * di;
+        } else {
+            const ComplexExp z = orbit->Wide(m) + p_.Wide();
+            nearer = z.Abs() < p_.Wide().Abs();
+            zr = z.Re().ToDouble();
+            zi = z.Im().ToDouble();
+        }
+        // Nearer the critical point 0 than to the reference: carry on from
+        // the critical point's orbit, with d = z.
+        if ((nearer && (m > 0 || orbit != fallback_)) || ended) {
+            if (ended && !nearer && !px_.glitched) {
+                px_.glitched = true;
+                px_.glitchedAt = n_;
+            }
+            const ComplexExp z = tiny ? orbit->Wide(m) + p_.Wide() : ComplexExp::Of(zr, zi);
+            orbit = orbit_ = fallback_;
+            m = m_ = 0;
+            p_.Set(z, dc_);
+            Zr = orbit->re[0];
+            Zi = orbit->im[0];
+            tiny = orbit->IsTiny(0);
+            dr = p_.scale * p_.wr;
+            di = p_.scale * p_.wi;
+            zr = z.Re().ToDouble();
+            zi = z.Im().ToDouble();
+        }
+        // The test looks at the squares the previous iteration formed.
+        if (!(x2_ + y2_ < 4.0)) {
+            return false;
+        }
+        x2_ = zr * zr;
+        y2_ = zi * zi;
+        if (!tiny) {
+            // Skip what the bilinear steps allow: every iterate they pass is
+            // inside, so the tests to come pass, and the last iteration of
+            // the budget is always a plain one (its squares are the colour's).
+            const BlaTable* steps =
+                orbit == orbits_->reference ? orbits_->referenceSteps : orbits_->criticalSteps;
+            int64_t length = 0;
+            const BlaStep* b = steps != nullptr
+                                   ? steps->Find(m, p_.wr * p_.wr + p_.wi * p_.wi, p_.s,
+                                                 dr * dr + di * di, budget_ - 1 - n_, length)
+                                   : nullptr;
+            if (b != nullptr) {
+                // d' = A d + B dc = 2^(s+e) (A 2^-e w + B 2^-e u), e the larger
+                // of A's and B's exponents.
+                const int64_t e = std::max(b->ae, b->be);
+                const double fa = Pow2(b->ae - e), fb = Pow2(b->be - e);
+                const double ar = b->ar * fa, ai = b->ai * fa;
+                const double br = b->br * fb, bi = b->bi * fb;
+                const double nr = (ar * p_.wr - ai * p_.wi) + (br * p_.ur - bi * p_.ui);
+                const double ni = (ar * p_.wi + ai * p_.wr) + (br * p_.ui + bi * p_.ur);
+                p_.wr = nr;
+                p_.wi = ni;
+                p_.s += e;
+                p_.Normalise(dc_);
+                m_ += length;
+                n_ += length;
+                x2_ = 0;
+                y2_ = 0;
+                return true;
+            }
+            // d' = (2Z + d) d + dc, all on d's scale.
+            const double tr = 2 * Zr + dr, ti = 2 * Zi + di;
+            const double nr = (tr * p_.wr - ti * p_.wi) + p_.ur;
+            const double ni = (tr * p_.wi + ti * p_.wr) + p_.ui;
+            p_.wr = nr;
+            p_.wi = ni;
+            if (OutOfScale(nr * nr + ni * ni)) {
+                p_.Normalise(dc_);
+            }
+        } else {
+            // Beside a tiny iterate d^2 may count as much as 2Z d or dc: the
+            // whole step in wide exponent.
+            const ComplexExp Z = orbit->Wide(m), d = p_.Wide();
+            p_.Set((Z * ComplexExp::Of(2, 0) + d) * d + dc_, dc_);
+        }
+        ++m_;
+        ++n_;
+        return true;
+    }
+
+    // The plain iterations of pixels side by side, read and changed in
+    // registers: Pace() gives what they need, Keep(pace) takes it back.
+    // How the pixel ended, with the last iterate produced for the colour
+    // rules that read it.
+    DeepPixel Result() const {
+        DeepPixel px = px_;
+        const int64_t last = std::min(m_, orbit_->Last());
+        if (orbit_->IsTiny(last)) {
+            const ComplexExp z = orbit_->Wide(last) + p_.Wide();
+            px.zr = z.Re().ToDouble();
+            px.zi = z.Im().ToDouble();
+        } else {
+            px.zr = orbit_->re[static_cast<size_t>(last)] + p_.scale * p_.wr;
+            px.zi = orbit_->im[static_cast<size_t>(last)] + p_.scale * p_.wi;
+        }
+        px.n = n_;
+        px.x2 = x2_;
+        px.y2 = y2_;
+        return px;
+    }
+
+    // What the plain iterations read and change, in registers.
+    struct Pace {
+        const double* re;
+        const double* im;
+        const double* radius2;  // the single steps' squared radii, or null
+        int64_t last, budget;
+        int64_t m, n;
+        double wr, wi, scale, ur, ui, x2, y2;
+        bool rescale = false;  // w has left its range: Normalise before going on
+
+        // One plain iteration if the next is one; false, and nothing done,
+        // if it needs Advance.
+        bool Plain() {
+            if (n >= budget || m == last) {
+                return false;
+            }
+            const double Zr = re[m], Zi = im[m];
+            if (std::fabs(Zr) < ReferenceOrbit::kTiny && std::fabs(Zi) < ReferenceOrbit::kTiny) {
+                return false;
+            }
+            const double dr = scale * wr, di = scale * wi;
+            const double zr = Zr + dr, zi = Zi + di;
+            const double dd = dr * dr + di * di;
+            if (zr * zr + zi * zi < dd || !(x2 + y2 < 4.0) ||
+                (radius2 != nullptr && m >= 1 && dd < radius2[m - 1])) {
+                return false;
+            }
+            x2 = zr * zr;
+            y2 = zi * zi;
+            const double tr = 2 * Zr + dr, ti = 2 * Zi + di;
+            const double nr = (tr * wr - ti * wi) + ur;
+            const double ni = (tr * wi + ti * wr) + ui;
+            wr = nr;
+            wi = ni;
+            rescale = OutOfScale(nr * nr + ni * ni);
+            ++m;
+            ++n;
+            return true;
+        }
+    };
+
+    Pace PaceOf() const {
+        const BlaTable* steps =
+            orbit_ == orbits_->reference ? orbits_->referenceSteps : orbits_->criticalSteps;
+        return {orbit_->re.data(),
+                orbit_->im.data(),
+                steps != nullptr ? steps->FirstRadii2() : nullptr,
+                orbit_->Last(),
+                budget_,
+                m_,
+                n_,
+                p_.wr,
+                p_.wi,
+                p_.scale,
+                p_.ur,
+                p_.ui,
+                x2_,
+                y2_};
+    }
+    void Keep(const Pace& pace) {
+        m_ = pace.m;
+        n_ = pace.n;
+        p_.wr = pace.wr;
+        p_.wi = pace.wi;
+        x2_ = pace.x2;
+        y2_ = pace.y2;
+        if (pace.rescale) {
+            p_.Normalise(dc_);
+        }
+    }
+
+  private:
+    int64_t budget_;
+    const DeepOrbits* orbits_;
+    const ReferenceOrbit* fallback_;
+    ComplexExp dc_;
+    const ReferenceOrbit* orbit_;
+    int64_t m_ = 0;  // index into the orbit
+    int64_t n_ = 0;  // iterations made
+    Scaled p_;
+    double x2_ = 0, y2_ = 0;
+    DeepPixel px_;
+};
+
+}  // namespace
+
+DeepPixel PerturbQuadratic(const EscapeParams& params, int64_t budget, const DeepOrbits& orbits,
+                           ComplexExp delta) {
+    Walk walk(params, budget, orbits, delta);
+    for (;;) {
+        Walk::Pace pace = walk.PaceOf();
+        bool plain;
+        do {
+            plain = pace.Plain();
+        } while (plain && !pace.rescale);
+        walk.Keep(pace);
+        if (!plain && !walk.Advance()) {
+            return walk.Result();
+        }
+    }
+}
+
+}  // namespace galleri
