@@ -29,41 +29,53 @@ struct Scaled {
     void Refresh(ComplexExp dc) {
         scale = s < -1022 ? 0.0 : Pow2(s);
         scale2 = scale * scale;
-        // dc below 2^-1022 of d is below w's last bit: Pow2's floor is as good
-        // as 0.
-        const double f = Pow2(dc.e - s);
+        // dc below 2^-1022 of d is below w's last bit: as good as 0.
+        const double f = dc.e - s < -1022 ? 0.0 : Pow2(dc.e - s);
         ur = dc.re * f;
         ui = dc.im * f;
     }
-    // Brings |w| back near 1 (a zero d takes dc's scale), and s's values
-    // up to date.
+    // Brings w near 1 (a zero d takes dc's scale), or, while d is well
+    // within a double's range, makes w = d and s = 0, where the pixels'
+    // iteration is the plain double one; and s's values up to date.
     void Normalise(ComplexExp dc) {
         const double big = std::max(std::fabs(wr), std::fabs(wi));
-        if (big >= 0x1p-1022) {
-            // big = f 2^k with 0.5 <= f < 1, k from the exponent's bits.
-            const int64_t k = static_cast<int64_t>(std::bit_cast<uint64_t>(big) >> 52) - 1022;
-            const double f = Pow2(-k);
-            wr *= f;
-            wi *= f;
-            s += k;
-        } else if (big != 0) {
-            int k = 0;
-            std::frexp(big, &k);
-            wr = std::ldexp(wr, -k);
-            wi = std::ldexp(wi, -k);
-            s += k;
+        if (big == 0) {
+            s = dc.e >= kPlainFloor ? 0 : dc.e;
         } else {
-            s = dc.e;
+            // big = f 2^k with 0.5 <= f < 1; then two exact scalings: w to
+            // near 1, and to the new scale.
+            int64_t k = 0;
+            double f = 0;
+            if (big >= 0x1p-1022) {
+                k = static_cast<int64_t>(std::bit_cast<uint64_t>(big) >> 52) - 1022;
+                f = Pow2(-k);
+            } else {
+                int e = 0;
+                std::frexp(big, &e);
+                k = e;
+                wr = std::ldexp(wr, -e);
+                wi = std::ldexp(wi, -e);
+                f = 1;
+            }
+            const int64_t e = s + k;
+            const int64_t to = e >= kPlainFloor ? 0 : e;
+            const double g = Pow2(e - to);
+            wr = wr * f * g;
+            wi = wi * f * g;
+            s = to;
         }
         Refresh(dc);
     }
-};
+    // Whether w has left its range: with s = 0 (d = w) once d falls below
+    // 2^-500, with s != 0 once |w| is 2^64 from 1 either way (w^2 and 2^s w
+    // stay well inside a double's range).
+    bool Drifted(double w2) const {
+        return s == 0 ? w2 < 0x1p-1000 : !(w2 > 0x1p-128 && w2 < 0x1p128);
+    }
 
-// w far from 1 either way: time to normalise (2^-128 < |w|^2 < 2^128 keeps
-// both w^2 and 2^s w well inside a double's range).
-inline bool OutOfScale(double w2) {
-    return !(w2 > 0x1p-128 && w2 < 0x1p128);
-}
+    // d of at least 2^kPlainFloor is held plainly, d = w.
+    static constexpr int64_t kPlainFloor = -400;
+};
 
 // One pixel's iteration, an iteration or a bilinear step at a time.
 class Walk {
@@ -164,7 +176,7 @@ class Walk {
             const double ni = (tr * p_.wi + ti * p_.wr) + p_.ui;
             p_.wr = nr;
             p_.wi = ni;
-            if (OutOfScale(nr * nr + ni * ni)) {
+            if (p_.Drifted(nr * nr + ni * ni)) {
                 p_.Normalise(dc_);
             }
         } else {
@@ -204,22 +216,20 @@ class Walk {
         const double* re;
         const double* im;
         const double* radius2;  // the single steps' squared radii, or null
-        int64_t last, budget;
+        int64_t stop;           // the first index that needs Advance
         int64_t m, n;
         double wr, wi, scale, ur, ui, x2, y2;
-        bool rescale = false;  // w has left its range: Normalise before going on
+        bool drifted = false;  // w has left its range: Normalise before going on
 
         // One plain iteration if the next is one; false, and nothing done,
-        // if it needs Advance.
+        // if it needs Advance. kScaled: s != 0 (with s = 0, d is w itself).
+        template <bool kScaled>
         bool Plain() {
-            if (n >= budget || m == last) {
+            if (m >= stop) {
                 return false;
             }
             const double Zr = re[m], Zi = im[m];
-            if (std::fabs(Zr) < ReferenceOrbit::kTiny && std::fabs(Zi) < ReferenceOrbit::kTiny) {
-                return false;
-            }
-            const double dr = scale * wr, di = scale * wi;
+            const double dr = kScaled ? scale * wr : wr, di = kScaled ? scale * wi : wi;
             const double zr = Zr + dr, zi = Zi + di;
             const double dd = dr * dr + di * di;
             if (zr * zr + zi * zi < dd || !(x2 + y2 < 4.0) ||
@@ -233,21 +243,33 @@ class Walk {
             const double ni = (tr * wi + ti * wr) + ui;
             wr = nr;
             wi = ni;
-            rescale = OutOfScale(nr * nr + ni * ni);
+            const double w2 = nr * nr + ni * ni;
+            drifted = kScaled ? !(w2 > 0x1p-128 && w2 < 0x1p128) : w2 < 0x1p-1000;
             ++m;
             ++n;
             return true;
         }
+        // Plain iterations while they are; false when the next needs Advance.
+        template <bool kScaled>
+        bool Run() {
+            bool plain;
+            do {
+                plain = Plain<kScaled>();
+            } while (plain && !drifted);
+            return plain;
+        }
     };
 
+    bool IsScaled() const { return p_.s != 0; }
     Pace PaceOf() const {
         const BlaTable* steps =
             orbit_ == orbits_->reference ? orbits_->referenceSteps : orbits_->criticalSteps;
+        // Advance takes the tiny iterates, the orbit's end and the budget's.
+        const int64_t stop = std::min({orbit_->NextTiny(m_), orbit_->Last(), m_ + (budget_ - n_)});
         return {orbit_->re.data(),
                 orbit_->im.data(),
                 steps != nullptr ? steps->FirstRadii2() : nullptr,
-                orbit_->Last(),
-                budget_,
+                stop,
                 m_,
                 n_,
                 p_.wr,
@@ -265,7 +287,7 @@ class Walk {
         p_.wi = pace.wi;
         x2_ = pace.x2;
         y2_ = pace.y2;
-        if (pace.rescale) {
+        if (pace.drifted) {
             p_.Normalise(dc_);
         }
     }
@@ -290,10 +312,7 @@ DeepPixel PerturbQuadratic(const EscapeParams& params, int64_t budget, const Dee
     Walk walk(params, budget, orbits, delta);
     for (;;) {
         Walk::Pace pace = walk.PaceOf();
-        bool plain;
-        do {
-            plain = pace.Plain();
-        } while (plain && !pace.rescale);
+        const bool plain = walk.IsScaled() ? pace.Run<true>() : pace.Run<false>();
         walk.Keep(pace);
         if (!plain && !walk.Advance()) {
             return walk.Result();

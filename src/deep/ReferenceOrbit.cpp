@@ -87,6 +87,11 @@ ComplexExp ReferenceOrbit::Wide(int64_t m) const {
     return ComplexExp::Of(re[static_cast<size_t>(m)], im[static_cast<size_t>(m)]);
 }
 
+int64_t ReferenceOrbit::NextTiny(int64_t m) const {
+    const auto at = std::lower_bound(tinyAt.begin(), tinyAt.end(), m);
+    return at != tinyAt.end() ? *at : Last() + 1;
+}
+
 ReferenceOrbit ComputeReferenceOrbit(const EscapeParams& params, const OrbitStart& start,
                                      int64_t iterations, double bailout,
                                      const std::atomic<bool>* cancel, std::atomic<int64_t>* done) {

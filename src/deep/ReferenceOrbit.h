@@ -33,6 +33,8 @@ struct ReferenceOrbit {
     }
     // Z_m in wide exponent, whatever its size.
     ComplexExp Wide(int64_t m) const;
+    // The first tiny iterate's index from m on; past the end if none.
+    int64_t NextTiny(int64_t m) const;
 };
 
 // Where an orbit starts: the point of the plane it belongs to (the
