@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -43,7 +44,7 @@ class BlaTable {
     // iterations.
     const BlaStep* Find(int64_t m, double w2, int64_t s, double d2, int64_t most,
                         int64_t& length) const {
-        if (m < 1 || levels_.empty()) {
+        if (m < 1 || most < 1 || levels_.empty()) {
             return nullptr;
         }
         const int64_t offset = m - 1;
@@ -54,19 +55,24 @@ class BlaTable {
             !(d2 < firstRadius2_[static_cast<size_t>(offset)])) {
             return nullptr;
         }
-        int k = offset == 0 ? static_cast<int>(levels_.size()) - 1 : __builtin_ctzll(offset);
-        if (k >= static_cast<int>(levels_.size())) {
-            k = static_cast<int>(levels_.size()) - 1;
-        }
-        for (; k >= 0; --k) {
-            const int64_t steps = int64_t{1} << k;
+        int top = offset == 0 ? static_cast<int>(levels_.size()) - 1 : __builtin_ctzll(offset);
+        top = std::min({top, static_cast<int>(levels_.size()) - 1,
+                        63 - __builtin_clzll(static_cast<uint64_t>(most))});
+        // A longer step from m holds for fewer d (its radius is at most its
+        // first half's): the longest that holds by bisection. Level 0 holds,
+        // by the test above.
+        int lo = 0;
+        while (lo < top) {
+            const int k = (lo + top + 1) / 2;
             const size_t t = static_cast<size_t>(offset >> k);
-            if (steps <= most && t < levels_[k].size() && levels_[k][t].Holds(w2, s)) {
-                length = steps;
-                return &levels_[k][t];
+            if (t < levels_[k].size() && levels_[k][t].Holds(w2, s)) {
+                lo = k;
+            } else {
+                top = k - 1;
             }
         }
-        return nullptr;
+        length = int64_t{1} << lo;
+        return &levels_[lo][static_cast<size_t>(offset >> lo)];
     }
 
     // The single steps' squared radii (Find's first test), from m = 1 on;
