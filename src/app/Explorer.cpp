@@ -79,6 +79,9 @@ Explorer::Explorer(Surface& surface, PictureView& view, QWidget* window)
     window->addAction(copyView);
     connect(copyView, &QAction::triggered, this, [this] { CopyView(); });
 
+    progressTimer_.setInterval(500);
+    connect(&progressTimer_, &QTimer::timeout, this, [this] { ShowProgress(); });
+
     startDrag = [this](std::unique_ptr<QMimeData> mime) {
         auto* drag = new QDrag(&view_);
         const QImage image = qvariant_cast<QImage>(mime->imageData());
@@ -253,6 +256,9 @@ void Explorer::StartJob() {
     ++generation_;
     drawing_ = true;
     jobBudget_ = budget_;
+    if (targetView_.Deep()) {
+        progressTimer_.start();
+    }
     Worker().Start(
         {WithBudget(*figure_, budget_), targetView_, frame.width, frame.height, generation_});
 }
@@ -274,6 +280,10 @@ void Explorer::OnResult(ViewResult result) {
     }
     drawing_ = false;
     viewPending_ = false;
+    if (progressTimer_.isActive()) {
+        progressTimer_.stop();
+        ShowZoom({});  // the progress gives way to the view's own note
+    }
     exactView_ = result.view;
     exactBudget_ = jobBudget_;
     exactImage_ = result.image;
@@ -306,6 +316,25 @@ void Explorer::AdjustBudget(const BudgetEvidence& evidence) {
     } else if (next < budget_) {
         lowerTo_ = next;
     }
+}
+
+void Explorer::ShowProgress() {
+    if (!drawing_ || !worker_ || !Explorable()) {
+        progressTimer_.stop();
+        return;
+    }
+    const DeepEngine::Progress& progress = worker_->DeepProgress();
+    const ViewFrame frame = Frame();
+    const int64_t pixels = progress.pixels.load(std::memory_order_relaxed);
+    const int64_t total = std::max<int64_t>(1, int64_t{frame.width} * frame.height);
+    const auto percent = [](int64_t part, int64_t whole) {
+        return std::to_string(std::min<int64_t>(100, part * 100 / std::max<int64_t>(1, whole))) +
+               "%";
+    };
+    ShowZoom(pixels > 0 ? "drawing " + percent(pixels, total)
+                        : "reference orbit " +
+                              percent(progress.orbitIterations.load(std::memory_order_relaxed),
+                                      jobBudget_));
 }
 
 void Explorer::ShowZoom(const std::string& note) {

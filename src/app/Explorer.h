@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -143,6 +144,9 @@ class Explorer : public QObject {
     void StartJob();
     void OnResult(ViewResult result);
     void ShowZoom(const std::string& note);
+    // The note of a deep view being drawn: the reference orbit's share of
+    // the budget, then the pixels' share of the picture.
+    void ShowProgress();
     // A gesture other than the wheel ends the wheel's history step.
     void EndWheel() { wheelOpen_ = false; }
     QString DragFilePath();
@@ -174,6 +178,7 @@ class Explorer : public QObject {
     ExploreView panFrom_;
     bool wheelOpen_ = false;  // the wheel's last step may still grow
     QElapsedTimer wheelClock_;
+    QTimer progressTimer_;  // the note's progress while a deep view is drawn
 
     // Figures other than those of the plane: whether the picture is what
     // galleri-render draws.

@@ -10,8 +10,24 @@
 
 namespace galleri {
 
+namespace {
+
+int ThreadsOf(const EscapeEngine* engine) {
+    const auto* fast = dynamic_cast<const FastEngine*>(engine);
+    return fast != nullptr ? fast->Threads() : 1;
+}
+
+}  // namespace
+
 ViewWorker::ViewWorker(std::unique_ptr<EscapeEngine> engine, Deliver deliver)
-    : engine_(std::move(engine)), deliver_(std::move(deliver)), thread_([this] { Run(); }) {}
+    : engine_(std::move(engine)),
+      deepEngine_(std::make_unique<DeepEngine>(ThreadsOf(engine_.get()))),
+      deliver_(std::move(deliver)),
+      thread_([this] { Run(); }) {}
+
+const DeepEngine::Progress& ViewWorker::DeepProgress() const {
+    return deepEngine_->GetProgress();
+}
 
 ViewWorker::~ViewWorker() {
     {
@@ -91,10 +107,6 @@ void ViewWorker::Draw(const ViewJob& job) {
             }
         };
         if (job.view.Deep()) {
-            if (!deepEngine_) {
-                const auto* fast = dynamic_cast<const FastEngine*>(engine_.get());
-                deepEngine_ = std::make_unique<DeepEngine>(fast != nullptr ? fast->Threads() : 1);
-            }
             if (!RenderDeepView(job.figure, *job.view.deep, job.width, job.height, *deepEngine_,
                                 cancel_, picture_, onPass, {8})) {
                 return;

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "deep/DeepEngine.h"
 #include "escape/PlaneFigure.h"
 #include "escape/ViewRender.h"
 #include "surface/Bitmap.h"
@@ -20,7 +21,6 @@
 namespace galleri {
 
 class EscapeEngine;
-class DeepEngine;
 
 // One view to draw, tagged with the explorer's generation at the time.
 struct ViewJob {
@@ -68,13 +68,15 @@ class ViewWorker {
     void WaitIdle();
 
     void SetGate(Gate gate);
+    // How far the deep view being drawn has come; read from any thread.
+    const DeepEngine::Progress& DeepProgress() const;
 
   private:
     void Run();
     void Draw(const ViewJob& job);
 
     std::unique_ptr<EscapeEngine> engine_;
-    std::unique_ptr<DeepEngine> deepEngine_;  // made at the first deep view
+    std::unique_ptr<DeepEngine> deepEngine_;  // for the views below a double's floor
     Deliver deliver_;
     Gate gate_;
     std::mutex mutex_;

@@ -51,6 +51,8 @@ DeepEngine::~DeepEngine() = default;
 
 bool DeepEngine::Prepare(const DeepPicture& picture, const std::atomic<bool>* cancel) {
     picture_ = picture;
+    progress_.orbitIterations = 0;
+    progress_.pixels = 0;
     cancel_ = cancel;
     computed_ = false;
     colours_.clear();
@@ -92,8 +94,8 @@ bool DeepEngine::Prepare(const DeepPicture& picture, const std::atomic<bool>* ca
     references_.push_back(MakeReference(picture.width / 2, picture.height / 2, cancel));
     if (JuliaType(picture.params.kind)) {
         OrbitStart origin{BigFloat(bits_), BigFloat(bits_), true};
-        critical_ =
-            ComputeReferenceOrbit(picture.params, origin, picture.budget, kOrbitBailout, cancel);
+        critical_ = ComputeReferenceOrbit(picture.params, origin, picture.budget, kOrbitBailout,
+                                          cancel, &progress_.orbitIterations);
         stats_.orbitIterations += critical_.Last();
         if (Quadratic(picture.params.kind)) {
             const auto tables = std::chrono::steady_clock::now();
@@ -118,8 +120,8 @@ DeepEngine::Reference DeepEngine::MakeReference(int column, int row,
     ref.pointRe = re.ToDouble();
     ref.pointIm = im.ToDouble();
     OrbitStart start{std::move(re), std::move(im), false};
-    ref.orbit =
-        ComputeReferenceOrbit(picture_.params, start, picture_.budget, kOrbitBailout, cancel);
+    ref.orbit = ComputeReferenceOrbit(picture_.params, start, picture_.budget, kOrbitBailout,
+                                      cancel, &progress_.orbitIterations);
     stats_.orbitIterations += ref.orbit.Last();
     ++stats_.references;
     if (Quadratic(picture_.params.kind)) {
@@ -130,8 +132,8 @@ DeepEngine::Reference DeepEngine::MakeReference(int column, int row,
         const FloatExp farIm = FloatExp::Of(std::max(row, picture_.height - row)) * stepImWide_;
         const FloatExp far = ComplexExp::Of(farRe, farIm).Abs();
         const auto tables = std::chrono::steady_clock::now();
-        ref.steps = BlaTable(ref.orbit, JuliaType(picture_.params.kind) ? FloatExp{} : far,
-                             kStepEpsilon);
+        ref.steps =
+            BlaTable(ref.orbit, JuliaType(picture_.params.kind) ? FloatExp{} : far, kStepEpsilon);
         stats_.stepSeconds += Seconds(tables);
         stats_.stepBytes += ref.steps.Bytes();
     }
@@ -150,8 +152,7 @@ DeepPixel DeepEngine::Pixel(int column, int row, const Reference& ref) const {
     if (Quadratic(picture_.params.kind)) {
         const FloatExp dre = FloatExp::Of(column - ref.column) * stepReWide_;
         const FloatExp dim = FloatExp::Of(ref.row - row) * stepImWide_;
-        return PerturbQuadratic(picture_.params, picture_.budget, orbits,
-                                ComplexExp::Of(dre, dim));
+        return PerturbQuadratic(picture_.params, picture_.budget, orbits, ComplexExp::Of(dre, dim));
     }
     const double dre = static_cast<double>(column - ref.column) * stepRe_;
     const double dim = -static_cast<double>(row - ref.row) * stepIm_;
@@ -169,6 +170,10 @@ void DeepEngine::RunPixels(size_t count, Work work) {
                 return;
             }
             const size_t at = next.fetch_add(64);
+            if (at < count) {
+                progress_.pixels.fetch_add(std::min<size_t>(64, count - at),
+                                           std::memory_order_relaxed);
+            }
             if (at >= count) {
                 return;
             }

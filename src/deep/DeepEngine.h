@@ -75,12 +75,21 @@ class DeepEngine : public EscapeEngine {
         double orbitSeconds = 0;  // computing reference orbits
         double stepSeconds = 0;   // making the tables of bilinear steps
         size_t stepBytes = 0;
-        double pixelSeconds = 0;    // iterating pixels
-        int64_t reachedBudget = 0;  // pixels that used the whole budget
+        double pixelSeconds = 0;        // iterating pixels
+        int64_t reachedBudget = 0;      // pixels that used the whole budget
         int64_t escapedNearBudget = 0;  // pixels that escaped in its second half
         int64_t mostEscaped = -1;       // the most iterations of a pixel that escaped
     };
     const Stats& GetStats() const { return stats_; }
+    // How far the picture being prepared or computed has come, readable
+    // from any thread while it is: iterations of reference orbits made (of
+    // at most the budget each) and pixels computed (those computed again
+    // against a further reference count again).
+    struct Progress {
+        std::atomic<int64_t> orbitIterations{0};
+        std::atomic<int64_t> pixels{0};
+    };
+    const Progress& GetProgress() const { return progress_; }
     // Bits of the picture's arithmetic.
     long Precision() const { return bits_; }
 
@@ -108,6 +117,7 @@ class DeepEngine : public EscapeEngine {
     BlaTable criticalSteps_;
     Stats stats_;
     const std::atomic<bool>* cancel_ = nullptr;
+    Progress progress_;
     std::vector<uint32_t> colours_;  // the whole picture, column after column
     bool computed_ = false;
 };
