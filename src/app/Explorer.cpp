@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 
 #include "app/PictureDrag.h"
@@ -256,6 +257,7 @@ void Explorer::StartJob() {
     ++generation_;
     drawing_ = true;
     jobBudget_ = budget_;
+    jobClock_.start();
     if (targetView_.Deep()) {
         progressTimer_.start();
     }
@@ -286,6 +288,7 @@ void Explorer::OnResult(ViewResult result) {
     }
     exactView_ = result.view;
     exactBudget_ = jobBudget_;
+    lastSeconds_ = jobClock_.isValid() ? static_cast<double>(jobClock_.elapsed()) / 1000 : -1;
     exactImage_ = result.image;
     AdjustBudget(result.evidence);
     // The surface's picture and plane window as a run of this view leaves
@@ -316,6 +319,31 @@ void Explorer::AdjustBudget(const BudgetEvidence& evidence) {
     } else if (next < budget_) {
         lowerTo_ = next;
     }
+}
+
+std::string Explorer::StatusText(std::optional<PicturePoint> cursor) const {
+    if (command_ == nullptr) {
+        return "Choose a figure from the menus; F1 shows the keys and gestures";
+    }
+    std::string text = command_->caption;
+    if (Explorable()) {
+        const ViewFrame frame = Frame();
+        if (cursor && cursor->x >= 0 && cursor->y >= 0 && cursor->x < frame.width &&
+            cursor->y < frame.height) {
+            text += "   " + FormatPlanePoint(targetView_, frame, *cursor);
+        }
+        text += "   " + ZoomText(targetView_, figure_->own) + "   " + std::to_string(budget_) +
+                " iterations";
+        if (autoBudget_ && budget_ != ownBudget_) {
+            text += " (automatic)";
+        }
+    }
+    if (lastSeconds_ >= 0) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "   %.2f s", lastSeconds_);
+        text += seconds;
+    }
+    return text;
 }
 
 void Explorer::ShowProgress() {

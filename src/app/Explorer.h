@@ -49,6 +49,13 @@ class Explorer : public QObject {
     void BeforeCommand();
     void AfterCommand(const Command& command, RunEnd end);
 
+    // The status line: the figure's caption, the point under the cursor
+    // (when over the picture) with the digits the depth needs, the zoom,
+    // the budget and how long the last picture took.
+    std::string StatusText(std::optional<PicturePoint> cursor) const;
+    // How long the picture shown took to draw (a menu command's run or a
+    // view's exact pass), in seconds; negative when not known.
+    void SetLastSeconds(double seconds) { lastSeconds_ = seconds; }
     // The menu command whose figure is shown, once its run is over.
     const Command* CurrentCommand() const { return command_; }
     // A figure of the plane is shown and no menu command runs.
@@ -178,7 +185,9 @@ class Explorer : public QObject {
     ExploreView panFrom_;
     bool wheelOpen_ = false;  // the wheel's last step may still grow
     QElapsedTimer wheelClock_;
-    QTimer progressTimer_;  // the note's progress while a deep view is drawn
+    QElapsedTimer jobClock_;   // since the job on the render thread started
+    double lastSeconds_ = -1;  // the picture shown took
+    QTimer progressTimer_;     // the note's progress while a deep view is drawn
 
     // Figures other than those of the plane: whether the picture is what
     // galleri-render draws.

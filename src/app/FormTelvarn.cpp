@@ -4,13 +4,16 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -20,6 +23,7 @@
 #include "app/Explorer.h"
 #include "app/PictureView.h"
 #include "commands/Commands.h"
+#include "commands/Descriptions.h"
 #include "render/Arguments.h"
 #include "surface/PictureFile.h"
 #include "surface/PictureText.h"
@@ -118,8 +122,20 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
         });
     qApp->installEventFilter(escapeFilter_);
 
-    // The picture control is 483 x 609 at start, below the menu bar.
-    resize(kClientWidth, kClientHeight + MainMenu1->heightForWidth(kClientWidth));
+    // The status line below the picture; the menus' status tips show there
+    // while they are hovered.
+    statusLine_ = new QLabel(this);
+    statusLine_->setObjectName(QStringLiteral("statusLine"));
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->addWidget(statusLine_, 1);
+    img->onHover = [this](std::optional<PicturePoint> at) { UpdateStatus(at); };
+    connect(explorer_.get(), &Explorer::viewDrawn, this, [this] { UpdateStatus(std::nullopt); });
+    UpdateStatus(std::nullopt);
+
+    // The picture control is 483 x 609 at start, between the menu bar and
+    // the status line.
+    resize(kClientWidth, kClientHeight + MainMenu1->heightForWidth(kClientWidth) +
+                             statusBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(0, 0), size());
         frame.moveCenter(screen->availableGeometry().center());
@@ -164,6 +180,7 @@ void TFormTelvarn::BuildMenu() {
         }
         action->setObjectName(QString::fromUtf8(c.item));
         action->setEnabled(c.Enabled());
+        action->setStatusTip(QString::fromStdString(Describe(c)));
         const Command* command = &c;
         if (c.kind == CommandKind::SavePicture) {
             action->setShortcuts(QKeySequence::Save);
@@ -269,6 +286,15 @@ bool TFormTelvarn::OpenLocation(const QString& path) {
     return explorer_->ShowLocation(view, request.iterations);
 }
 
+void TFormTelvarn::UpdateStatus(std::optional<PicturePoint> cursor) {
+    if (cursor) {
+        lastCursor_ = cursor;
+    } else if (!img->underMouse()) {
+        lastCursor_.reset();
+    }
+    statusLine_->setText(QString::fromStdString(explorer_->StatusText(lastCursor_)));
+}
+
 void TFormTelvarn::BuildShortcuts() {
     // Actions of the window, not of the menu: the menu keeps its captions.
     auto* copy = new QAction(this);
@@ -290,6 +316,8 @@ void TFormTelvarn::RunCommand(const Command& command) {
     }
     drawing_ = true;
     explorer_->BeforeCommand();  // no view is drawn while the run lasts
+    QElapsedTimer clock;
+    clock.start();
     // RunFigure gives the window and the cursor back whatever ends the run;
     // an error is shown once the run is over.
     bool failed = true;
@@ -307,10 +335,12 @@ void TFormTelvarn::RunCommand(const Command& command) {
     } catch (...) {
     }
     drawing_ = false;
+    explorer_->SetLastSeconds(failed ? -1 : static_cast<double>(clock.elapsed()) / 1000);
     explorer_->AfterCommand(command, failed                    ? Explorer::RunEnd::Failed
                                      : surface_.AbortRequested ? Explorer::RunEnd::Stopped
                                                                : Explorer::RunEnd::Done);
     img->update();
+    UpdateStatus(std::nullopt);
     if (failed) {
         TraceRunEnd(command, "failed", error);
     } else {

@@ -5,12 +5,16 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/QtPlatform.h"
 #include "surface/Surface.h"
+#include "view/ViewGeometry.h"
 
 class QFileDialog;
 class QMenuBar;
+
+class QLabel;
 
 namespace galleri {
 
@@ -66,6 +70,8 @@ class TFormTelvarn : public QMainWindow {
     // menu command when another figure is shown. False, with the reason
     // reported, when it cannot.
     bool OpenLocation(const QString& path);
+    // The status line below the picture.
+    QLabel* StatusLine() const { return statusLine_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -78,6 +84,10 @@ class TFormTelvarn : public QMainWindow {
     QString ExecuteSaveDialog();
     void ShowMessage(QMessageBox::Icon icon, const QString& text);
 
+    // The status line's text, with the cursor's point when it is over the
+    // picture.
+    void UpdateStatus(std::optional<PicturePoint> cursor);
+
     QtPlatform platform_;
     Surface surface_;
     std::unique_ptr<Explorer> explorer_;  // goes before the surface it draws for
@@ -86,6 +96,8 @@ class TFormTelvarn : public QMainWindow {
     QFileDialog* SavePictureDialog1 = nullptr;
     EscapeFilter* escapeFilter_ = nullptr;
     bool drawing_ = false;
+    QLabel* statusLine_ = nullptr;
+    std::optional<PicturePoint> lastCursor_;
     bool closePending_ = false;
 };
 

@@ -34,6 +34,8 @@ PictureView::PictureView(const Bitmap& picture, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The keys of exploring come here.
     setFocusPolicy(Qt::StrongFocus);
+    // The status line follows the cursor.
+    setMouseTracking(true);
     noteTimer_.setSingleShot(true);
     connect(&noteTimer_, &QTimer::timeout, this, [this] {
         note_.clear();
@@ -175,7 +177,17 @@ void PictureView::mousePressEvent(QMouseEvent* event) {
     }
 }
 
+void PictureView::leaveEvent(QEvent* event) {
+    if (onHover) {
+        onHover(std::nullopt);
+    }
+    QWidget::leaveEvent(event);
+}
+
 void PictureView::mouseMoveEvent(QMouseEvent* event) {
+    if (onHover) {
+        onHover(ToPicture(event->position()));
+    }
     const QPoint pos = event->position().toPoint();
     moved_ = moved_ || (pos - pressPos_).manhattanLength() >= QApplication::startDragDistance();
     switch (gesture_) {

@@ -5,8 +5,11 @@
 #include <QRectF>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 #include "surface/Bitmap.h"
+#include "view/ViewGeometry.h"
 
 class QRubberBand;
 
@@ -31,6 +34,9 @@ class PictureView : public QWidget {
     QSize sizeHint() const override { return {483, 609}; }
 
     void SetExplorer(Explorer* explorer) { explorer_ = explorer; }
+    // Told the picture position under the cursor as it moves over the
+    // picture, and nothing when it leaves.
+    std::function<void(std::optional<PicturePoint>)> onHover;
 
     // The image of the current view, filling the picture.
     void ShowViewImage(const QImage& image);
@@ -58,6 +64,7 @@ class PictureView : public QWidget {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private:

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "commands/Commands.h"
+#include "commands/Descriptions.h"
 
 namespace galleri {
 
@@ -28,24 +29,40 @@ std::string MenuCaption(const char* item) {
     return {};
 }
 
+// How deep --view reaches for a command: "-" where it does not apply.
+std::string DeepColumn(const Command& c) {
+    const std::optional<PlaneFigure> plane = c.Plane();
+    if (!plane) {
+        return "-";
+    }
+    const IterationKind kind = plane->params.kind;
+    const bool quadratic = kind == IterationKind::Mandelbrot || kind == IterationKind::Julia ||
+                           kind == IterationKind::BinaryDecomposition;
+    return quadratic ? "any" : "1e-290";
+}
+
 }  // namespace
 
 std::string FigureList() {
     size_t itemWidth = 4;
     size_t captionWidth = 7;
+    size_t menuWidth = 4;
     for (const Command& c : Commands()) {
         if (c.kind == CommandKind::Figure) {
             itemWidth = std::max(itemWidth, DisplayWidth(c.item));
             captionWidth = std::max(captionWidth, DisplayWidth(c.caption));
+            menuWidth = std::max(menuWidth, DisplayWidth(MenuCaption(c.menu)));
         }
     }
-    std::string text = Pad("ITEM", itemWidth) + Pad("CAPTION", captionWidth) + "MENU\n";
+    std::string text = Pad("ITEM", itemWidth) + Pad("CAPTION", captionWidth) +
+                       Pad("MENU", menuWidth) + Pad("VIEW", 4) + Pad("DEEP", 6) + "WHAT IT SHOWS\n";
     for (const Command& c : Commands()) {
         if (c.kind != CommandKind::Figure) {
             continue;
         }
-        std::string line =
-            Pad(c.item, itemWidth) + Pad(c.caption, captionWidth) + MenuCaption(c.menu);
+        std::string line = Pad(c.item, itemWidth) + Pad(c.caption, captionWidth) +
+                           Pad(MenuCaption(c.menu), menuWidth) + Pad(c.Plane() ? "yes" : "no", 4) +
+                           Pad(DeepColumn(c), 6) + Describe(c);
         if (!c.Enabled()) {
             line += "  (not built yet)";
         }

@@ -244,3 +244,25 @@ std::string ZoomText(const ExploreView& view, const PlaneRect& own) {
 }
 
 }  // namespace galleri
+
+namespace galleri {
+
+std::string FormatPlanePoint(const ExploreView& view, const ViewFrame& frame, PicturePoint p) {
+    const DeepRect exact = view.Exact();
+    const auto [re, im] = DeepPictureToPlane(exact, frame, p);
+    // Digits enough that a pixel's step shows in the last two.
+    const long bits = WorkingBits(exact);
+    const BigFloat step = StepX(exact, frame, bits).Abs();
+    long largest =
+        std::max(re.IsZero() ? -100000L : re.Exponent(), im.IsZero() ? -100000L : im.Exponent());
+    largest = std::max(largest, step.Exponent());
+    const long digits = std::clamp<long>(
+        static_cast<long>(
+            std::ceil(static_cast<double>(largest - step.Exponent()) * std::log10(2.0))) +
+            2,
+        4, 100000);
+    const std::string imText = im.Abs().ToString(static_cast<int>(digits));
+    return re.ToString(static_cast<int>(digits)) + (im.Sign() < 0 ? " - " : " + ") + imText + "i";
+}
+
+}  // namespace galleri

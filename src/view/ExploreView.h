@@ -58,3 +58,12 @@ std::pair<PicturePoint, PicturePoint> PlaceIn(const ExploreView& shown, const Ex
 std::string ZoomText(const ExploreView& view, const PlaneRect& own);
 
 }  // namespace galleri
+
+namespace galleri {
+
+// The plane point under picture position p for a status line, with as many
+// digits as the view's depth needs to tell neighbouring pixels apart:
+// "-0.7436439 + 0.1318259i".
+std::string FormatPlanePoint(const ExploreView& view, const ViewFrame& frame, PicturePoint p);
+
+}  // namespace galleri

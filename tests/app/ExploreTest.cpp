@@ -7,6 +7,8 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QLabel>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <atomic>
@@ -53,8 +55,7 @@ Bitmap Redraw(const std::string& arguments) {
     if (r.deepView) {
         RunFigureDeepView(surface, *r.figure, *r.deepView, r.iterations, 0);
     } else if (r.view || r.iterations) {
-        RunFigureView(surface, *r.figure, r.view ? *r.view : r.figure->Plane()->own,
-                      r.iterations);
+        RunFigureView(surface, *r.figure, r.view ? *r.view : r.figure->Plane()->own, r.iterations);
     } else {
         RunFigure(surface, *r.figure);
     }
@@ -204,13 +205,14 @@ class ExploreTest : public QObject {
     void otherFiguresIgnoreGestures();
     void wheelZoomsPastTheFloor();
     void openLocationDrawsItsView();
+    void statusLineSaysWhereYouAre();
     void bracketsScaleTheBudget();
     void copyViewPutsCommandLineOnClipboard();
     void dragOutOffersImageAndPngFile();
 
   private:
     void SetClientSize(int w, int h) {
-        form->resize(w, h + form->MenuBar()->height());
+        form->resize(w, h + form->MenuBar()->height() + form->statusBar()->height());
         QTRY_COMPARE(form->Img()->size(), QSize(w, h));
     }
     void Run(const char* item, std::function<void(int)> atMessage = nullptr) {
@@ -448,7 +450,8 @@ void ExploreTest::wheelZoomsPastTheFloor() {
     Run("m11");
     // Near the seahorse valley's spiral, whose boundary has detail at every
     // depth, with the cursor on the picture's centre.
-    const double re = -0.743643887037158704752191506114774, im = 0.131825904205311970493132056385139;
+    const double re = -0.743643887037158704752191506114774,
+                 im = 0.131825904205311970493132056385139;
     QVERIFY(explorer().ShowLocation(PlaneRect{re - 1e-9, re + 1e-9, im - 0.75e-9, im + 0.75e-9},
                                     std::nullopt));
     const QPoint at(kWidth / 2, kHeight / 2);
@@ -487,9 +490,10 @@ void ExploreTest::openLocationDrawsItsView() {
     {
         QFile file(kfr);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("Re: -0.743643887037158704752191506114774\n"
-                   "Im: 0.131825904205311970493132056385139\n"
-                   "Zoom: 2e20\nIterations: 3000\n");
+        file.write(
+            "Re: -0.743643887037158704752191506114774\n"
+            "Im: 0.131825904205311970493132056385139\n"
+            "Zoom: 2e20\nIterations: 3000\n");
     }
     QVERIFY2(form->OpenLocation(kfr), messages.empty() ? "" : qPrintable(messages.front()));
     WaitDrawn();
@@ -515,6 +519,24 @@ void ExploreTest::openLocationDrawsItsView() {
     QVERIFY(!form->OpenLocation(bad));
     QCOMPARE(messages.size(), size_t{1});
     QCOMPARE(explorer().PictureArguments(), arguments);
+}
+
+// The status line: the figure, the point under the cursor by the view
+// arithmetic, the zoom, the budget and the time; the menu's status tips.
+void ExploreTest::statusLineSaysWhereYouAre() {
+    QVERIFY(form->StatusLine()->text().contains(QStringLiteral("F1")));
+    Run("m11");
+    Mouse(img(), QEvent::MouseMove, {50, 40}, Qt::NoButton);
+    const ViewFrame frame{kWidth, kHeight, 0};
+    const std::string point = FormatPlanePoint(*explorer().CurrentExploreView(), frame, {50, 40});
+    const QString text = form->StatusLine()->text();
+    QVERIFY2(text.startsWith(QStringLiteral("m_1   ") + QString::fromStdString(point) +
+                             QStringLiteral("   x 1   815 iterations   ")),
+             qPrintable(text));
+    QVERIFY2(text.endsWith(QStringLiteral(" s")), qPrintable(text));
+    QVERIFY(form->findChild<QAction*>(QStringLiteral("j11"))
+                ->statusTip()
+                .contains(QStringLiteral("dust")));
 }
 
 // ] doubles the iteration budget and [ halves it, never below the figure's

@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -192,7 +193,7 @@ void WindowTest::cleanup() {
 }
 
 void WindowTest::SetClientSize(int w, int h) {
-    form->resize(w, h + form->MenuBar()->height());
+    form->resize(w, h + form->MenuBar()->height() + form->statusBar()->height());
     QTRY_COMPARE(form->Img()->size(), QSize(w, h));
 }
 
@@ -244,7 +245,8 @@ void WindowTest::startsAsDesigned() {
     form->resize(50, 50);
     QTRY_COMPARE(form->width(), 200);
     QCOMPARE(form->Img()->width(), 200);
-    QCOMPARE(form->Img()->height(), form->height() - form->MenuBar()->height());
+    QCOMPARE(form->Img()->height(),
+             form->height() - form->MenuBar()->height() - form->statusBar()->height());
 }
 
 void WindowTest::menuFollowsCommandTable() {

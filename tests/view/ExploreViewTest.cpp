@@ -81,6 +81,20 @@ TEST(DeepGeometry, ZoomsToAnyDepthAndBack) {
     EXPECT_NEAR(home.top, own.top, 1e-9);
 }
 
+// The status line's point has the digits its depth needs and no more.
+TEST(DeepGeometry, PointsPrintWithTheDigitsTheDepthNeeds) {
+    const ViewFrame frame{200, 100, 0};
+    EXPECT_EQ(FormatPlanePoint(ExploreView(PlaneRect{-2, 2, -1, 1}), frame, {50, 25}), "-1 + 0.5i");
+    EXPECT_EQ(FormatPlanePoint(ExploreView(PlaneRect{-2, 2, -1, 1}), frame, {51, 25}),
+              "-0.98 + 0.5i");
+    const ParsedDeepView deep = ParseDeepView(
+        "-0.75,-0.7499999999999999999999999999998,0.1,0.1000000000000000000000000000001");
+    ASSERT_TRUE(deep.view);
+    const std::string text = FormatPlanePoint(ExploreView(*deep.view), frame, {1, 1});
+    // Pixels 1e-33 apart: one pixel from the corner shows in the last digit.
+    EXPECT_EQ(text, "-0.749999999999999999999999999999999 + 0.100000000000000000000000000000099i");
+}
+
 TEST(DeepGeometry, RefusesViewsThatCannotBeDrawn) {
     const BigFloat one(1.0, 64), two(2.0, 64);
     EXPECT_TRUE(DeepViewRefusal({one, one, one, two}));
