@@ -221,6 +221,10 @@ bool Explorer::Show(const ExploreView& view, const std::string& note) {
     } catch (const std::exception& e) {
         refusal = e.what();
     }
+    if (!refusal && ZoomedOutTooFar(view)) {
+        refusal = "zoomed out as far as it goes: 1/" + std::to_string(kMostZoomOut) +
+                  " of the figure's own rectangle";
+    }
     if (refusal) {
         view_.ShowNote(QString::fromStdString(*refusal));
         return false;
@@ -319,6 +323,34 @@ void Explorer::AdjustBudget(const BudgetEvidence& evidence) {
     } else if (next < budget_) {
         lowerTo_ = next;
     }
+}
+
+bool Explorer::ZoomedOutTooFar(const ExploreView& view) const {
+    // Past this the figure is a speck in an empty field.
+    return !view.Deep() && ZoomFactor(view.plane, figure_->own) < 1.0 / kMostZoomOut;
+}
+
+void Explorer::RedrawAtWindowSize() {
+    if (!Explorable()) {
+        return;
+    }
+    EndWheel();
+    const QSize size = view_.size();
+    if (size.width() <= 0 || size.height() <= 0) {
+        return;
+    }
+    ++generation_;
+    drawing_ = true;
+    viewPending_ = true;
+    jobBudget_ = budget_;
+    jobClock_.start();
+    if (targetView_.Deep()) {
+        progressTimer_.start();
+    }
+    Worker().Start(
+        {WithBudget(*figure_, budget_), targetView_, size.width(), size.height(), generation_});
+    ShowZoom("drawn again at " + std::to_string(size.width()) + " x " +
+             std::to_string(size.height()));
 }
 
 std::string Explorer::StatusText(std::optional<PicturePoint> cursor) const {

@@ -97,6 +97,9 @@ class Explorer : public QObject {
     // given (then kept, not chosen automatically); false, with the reason
     // noted, when it cannot be drawn.
     bool ShowLocation(const ExploreView& view, std::optional<int64_t> iterations);
+    // R: the current view drawn again at the picture control's present
+    // size (after a resize the old picture is shown stretched until then).
+    void RedrawAtWindowSize();
     // Escape: the view being drawn gives up; it stays the current view.
     void Escape();
 
@@ -141,6 +144,9 @@ class Explorer : public QObject {
     template <typename OnDoubles, typename OnDeep>
     ExploreView Gesture(const ExploreView& from, OnDoubles onDoubles, OnDeep onDeep) const;
     bool DrawnInDoubles(const PlaneRect& view) const;
+    // Zooming out stops at 1/kMostZoomOut of the figure's own rectangle.
+    static constexpr int kMostZoomOut = 16;
+    bool ZoomedOutTooFar(const ExploreView& view) const;
     // The automatic budget after an exact picture with this evidence.
     void AdjustBudget(const BudgetEvidence& evidence);
     // galleri-render's arguments for `view` at `budget`.

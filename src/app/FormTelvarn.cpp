@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
@@ -14,6 +17,8 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTextBrowser>
+#include <QVBoxLayout>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -22,8 +27,10 @@
 #include "app/EscapeFilter.h"
 #include "app/Explorer.h"
 #include "app/PictureView.h"
+#include "commands/About.h"
 #include "commands/Commands.h"
 #include "commands/Descriptions.h"
+#include "commands/Options.h"
 #include "render/Arguments.h"
 #include "surface/PictureFile.h"
 #include "surface/PictureText.h"
@@ -83,6 +90,7 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     setMenuBar(MainMenu1);
     BuildMenu();
     BuildExploreMenu();
+    BuildHelpMenu();
     BuildShortcuts();
 
     SavePictureDialog1 = new QFileDialog(this);
@@ -189,6 +197,80 @@ void TFormTelvarn::BuildMenu() {
             connect(action, &QAction::triggered, this, [this, command] { RunCommand(*command); });
         }
     }
+}
+
+void TFormTelvarn::BuildHelpMenu() {
+    QMenu* menu = MainMenu1->addMenu(QStringLiteral("Help"));
+    menu->setObjectName(QStringLiteral("helpMenu"));
+    QAction* keys = menu->addAction(QStringLiteral("Keys and gestures"));
+    keys->setObjectName(QStringLiteral("keysAndGestures"));
+    keys->setShortcut(QKeySequence(Qt::Key_F1));
+    keys->setShortcutContext(Qt::WindowShortcut);
+    keys->setStatusTip(QStringLiteral("Every key and gesture of the window"));
+    connect(keys, &QAction::triggered, this, [this] { ShowHelp(HelpPage::Keys); });
+    QAction* about = menu->addAction(QStringLiteral("About"));
+    about->setObjectName(QStringLiteral("about"));
+    about->setStatusTip(QStringLiteral("The version, the libraries and where the files go"));
+    connect(about, &QAction::triggered, this, [this] { ShowHelp(HelpPage::About); });
+}
+
+namespace {
+
+QString Escaped(const char* text) {
+    return QString::fromUtf8(text).toHtmlEscaped();
+}
+
+QString KeysPage() {
+    QString html = QStringLiteral(
+        "<p>Draw a figure from the menus. The figures of the plane (\"mandelbroot\", "
+        "\"julia\", \"juliadragons\", \"dragons\", \"binary decomposition\") can then be "
+        "explored to any depth:</p><table cellspacing=\"0\" cellpadding=\"3\">");
+    for (const KeyHelp& k : KeysAndGestures()) {
+        html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>")
+                    .arg(Escaped(k.keys), Escaped(k.does));
+    }
+    return html + QStringLiteral("</table>");
+}
+
+QString AboutPage() {
+    const std::string version = VersionText(Program::Window);
+    return QStringLiteral(
+               "<p><b>%1</b></p><p>Fractals and other mathematical figures, drawn exactly and "
+               "saved as JPEG, PNG or bitmap. Views of the plane zoom far past a double's "
+               "precision by perturbation.</p><p>Built on Qt %2, %3.</p><p>Files: a picture is "
+               "saved where the save dialog says, with the galleri-render command that draws it "
+               "again in its text; a picture dragged out is written to a temporary folder that "
+               "goes when the program ends. Galleri keeps no settings of its own.</p><p>Without "
+               "a window: <tt>galleri-render --help</tt>.</p>")
+        .arg(QString::fromStdString(version).trimmed().toHtmlEscaped(),
+             QString::fromLatin1(qVersion()),
+             QString::fromStdString(CoreLibraries()).toHtmlEscaped());
+}
+
+}  // namespace
+
+void TFormTelvarn::ShowHelp(HelpPage page) {
+    QDialog*& dialog = page == HelpPage::Keys ? keysDialog_ : aboutDialog_;
+    if (dialog == nullptr) {
+        dialog = new QDialog(this);
+        dialog->setObjectName(page == HelpPage::Keys ? QStringLiteral("keysDialog")
+                                                     : QStringLiteral("aboutDialog"));
+        dialog->setWindowTitle(page == HelpPage::Keys ? QStringLiteral("Keys and gestures")
+                                                      : QStringLiteral("About Galleri"));
+        auto* layout = new QVBoxLayout(dialog);
+        auto* text = new QTextBrowser(dialog);
+        text->setObjectName(QStringLiteral("helpText"));
+        text->setHtml(page == HelpPage::Keys ? KeysPage() : AboutPage());
+        text->setMinimumSize(page == HelpPage::Keys ? QSize(560, 520) : QSize(420, 260));
+        layout->addWidget(text);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+        connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
+        layout->addWidget(buttons);
+    }
+    // Beside the window, not in its way: the picture can still be explored.
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 void TFormTelvarn::BuildExploreMenu() {
@@ -318,6 +400,7 @@ void TFormTelvarn::RunCommand(const Command& command) {
     explorer_->BeforeCommand();  // no view is drawn while the run lasts
     QElapsedTimer clock;
     clock.start();
+    platform_.ClearColumnsDone();
     // RunFigure gives the window and the cursor back whatever ends the run;
     // an error is shown once the run is over.
     bool failed = true;
@@ -348,6 +431,14 @@ void TFormTelvarn::RunCommand(const Command& command) {
     }
     if (failed) {
         report(QMessageBox::Critical, error);
+    } else if (surface_.AbortRequested || surface_.StoppedEarly()) {
+        const int columns = platform_.ColumnsDone();
+        img->ShowNote(columns >= 0 ? QStringLiteral("stopped after %1 columns").arg(columns)
+                                   : QStringLiteral("stopped"));
+    } else if (JuliaSetIsDust(command) && surface_.Picture().Uniform()) {
+        img->ShowNote(QStringLiteral(
+            "No point of this Julia set stays bounded (the set is dust): the picture is "
+            "blank, not a fault"));
     }
     if (closePending_) {
         // The window was closed while the figure drew: close it now.
@@ -390,6 +481,8 @@ void TFormTelvarn::sparabild1Click() {
     try {
         // The text that redraws this very picture with galleri-render.
         SavePicture(surface_.Picture(), nativePath, explorer_->PictureArguments());
+        saveFolder_ = QFileInfo(path).absolutePath();
+        img->ShowNote(QStringLiteral("saved %1").arg(QFileInfo(path).fileName()));
     } catch (const std::bad_alloc&) {
         report(QMessageBox::Critical,
                QStringLiteral("Not enough memory to save the picture to %1.")
@@ -408,10 +501,24 @@ void TFormTelvarn::CopyPicture() {
     }
     if (!surface_.Picture().Empty()) {
         QGuiApplication::clipboard()->setImage(ToDisplayImage(surface_.Picture()));
+        img->ShowNote(QStringLiteral("picture copied"));
     }
 }
 
+QString TFormTelvarn::ProposedSaveName() const {
+    const Command* shown = explorer_->CurrentCommand();
+    const QString stem =
+        shown != nullptr ? QString::fromUtf8(shown->caption) : QStringLiteral("galleri");
+    const QString folder =
+        saveFolder_.isEmpty() ? SavePictureDialog1->directory().absolutePath() : saveFolder_;
+    return QDir(folder).filePath(stem + QStringLiteral(".jpg"));
+}
+
 QString TFormTelvarn::ExecuteSaveDialog() {
+    // The figure's caption with the default extension, in the last folder.
+    const QFileInfo proposed(ProposedSaveName());
+    SavePictureDialog1->setDirectory(proposed.absolutePath());
+    SavePictureDialog1->selectFile(proposed.fileName());
     if (SavePictureDialog1->exec() != QDialog::Accepted) {
         return {};
     }

@@ -14,6 +14,7 @@
 class QFileDialog;
 class QMenuBar;
 
+class QDialog;
 class QLabel;
 
 namespace galleri {
@@ -70,6 +71,9 @@ class TFormTelvarn : public QMainWindow {
     // menu command when another figure is shown. False, with the reason
     // reported, when it cannot.
     bool OpenLocation(const QString& path);
+    // Help: "Keys and gestures" (F1) or "About", in a window of its own.
+    enum class HelpPage { Keys, About };
+    void ShowHelp(HelpPage page);
     // The status line below the picture.
     QLabel* StatusLine() const { return statusLine_; }
 
@@ -80,8 +84,16 @@ class TFormTelvarn : public QMainWindow {
     void FormCreate();
     void BuildMenu();
     void BuildExploreMenu();
+    void BuildHelpMenu();
     void BuildShortcuts();
     QString ExecuteSaveDialog();
+
+  public:
+    // What the save dialog proposes: the shown figure's caption with the
+    // default extension, in the folder of the last save.
+    QString ProposedSaveName() const;
+
+  private:
     void ShowMessage(QMessageBox::Icon icon, const QString& text);
 
     // The status line's text, with the cursor's point when it is over the
@@ -97,6 +109,9 @@ class TFormTelvarn : public QMainWindow {
     EscapeFilter* escapeFilter_ = nullptr;
     bool drawing_ = false;
     QLabel* statusLine_ = nullptr;
+    QString saveFolder_;  // of the last save
+    QDialog* keysDialog_ = nullptr;
+    QDialog* aboutDialog_ = nullptr;
     std::optional<PicturePoint> lastCursor_;
     bool closePending_ = false;
 };

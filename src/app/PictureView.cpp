@@ -297,6 +297,13 @@ void PictureView::keyPressEvent(QKeyEvent* event) {
                 event->ignore();
             }
             break;
+        case Qt::Key_R:
+            if (event->modifiers() == Qt::NoModifier) {
+                explorer_->RedrawAtWindowSize();
+            } else {
+                event->ignore();
+            }
+            break;
         case Qt::Key_BracketRight:
             explorer_->ScaleBudget(true);
             break;

@@ -35,6 +35,13 @@ class QtPlatform : public Platform {
     void Refresh() override;
     void ProcessMessages() override;
     void TextOut(Bitmap& picture, int px, int py, const std::string& text) override;
+    void ScanProgress(int done, int total) override {
+        columnsDone_ = done;
+        (void)total;
+    }
+    // Columns the last scan drew; cleared before each run.
+    int ColumnsDone() const { return columnsDone_; }
+    void ClearColumnsDone() { columnsDone_ = -1; }
 
     // Runs after the pending messages of each message point were handled
     // (tests observe the window in the middle of a run here).
@@ -43,6 +50,7 @@ class QtPlatform : public Platform {
   private:
     QWidget* form_;
     QWidget* img_ = nullptr;
+    int columnsDone_ = -1;
     int16_t cursor_ = kCursorDefault;
     QSize heldMinimum_;
     QSize heldMaximum_;

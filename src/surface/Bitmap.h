@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace galleri {
@@ -37,6 +39,11 @@ class Bitmap {
         return pixels_.data() + static_cast<std::size_t>(y) * width_;
     }
     const std::vector<uint32_t>& Pixels() const { return pixels_; }
+    // Every pixel the same colour (an empty bitmap too).
+    bool Uniform() const {
+        return std::adjacent_find(pixels_.begin(), pixels_.end(), std::not_equal_to<>()) ==
+               pixels_.end();
+    }
     // Row y as 3 * Width() bytes red, green, blue, as files want them; red is
     // the lowest byte of a colour value and the top byte does not go out.
     void RgbRow(int y, unsigned char* out) const {

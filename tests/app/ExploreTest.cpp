@@ -4,12 +4,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSignalSpy>
-#include <QLabel>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QtTest>
 #include <atomic>
 #include <chrono>
@@ -21,6 +24,7 @@
 #include "app/Explorer.h"
 #include "app/FormTelvarn.h"
 #include "app/PictureView.h"
+#include "commands/About.h"
 #include "commands/Commands.h"
 #include "render/Arguments.h"
 #include "surface/HeadlessPlatform.h"
@@ -206,6 +210,8 @@ class ExploreTest : public QObject {
     void wheelZoomsPastTheFloor();
     void openLocationDrawsItsView();
     void statusLineSaysWhereYouAre();
+    void notesSayWhatHappened();
+    void helpShowsKeysAndAbout();
     void bracketsScaleTheBudget();
     void copyViewPutsCommandLineOnClipboard();
     void dragOutOffersImageAndPngFile();
@@ -537,6 +543,62 @@ void ExploreTest::statusLineSaysWhereYouAre() {
     QVERIFY(form->findChild<QAction*>(QStringLiteral("j11"))
                 ->statusTip()
                 .contains(QStringLiteral("dust")));
+}
+
+// A stopped figure, a copy, a save, a Julia set that is dust, zooming out
+// too far and a redraw at the window's size each leave a note.
+void ExploreTest::notesSayWhatHappened() {
+    Run("m11", [&](int point) {
+        if (point == 3) {
+            form->DrawingSurface().RequestAbort();
+        }
+    });
+    QVERIFY2(img()->Note().startsWith(QStringLiteral("stopped after ")) &&
+                 img()->Note().endsWith(QStringLiteral(" columns")),
+             qPrintable(img()->Note()));
+    Run("jd21");
+    QVERIFY2(img()->Note().contains(QStringLiteral("dust")), qPrintable(img()->Note()));
+    Run("m51");
+    form->CopyPicture();
+    QCOMPARE(img()->Note(), QStringLiteral("picture copied"));
+    QTemporaryDir dir;
+    QCOMPARE(QFileInfo(form->ProposedSaveName()).fileName(), QStringLiteral("m_5.jpg"));
+    form->chooseSaveFile = [&] { return dir.filePath(QStringLiteral("bild.png")); };
+    form->findChild<QAction*>(QStringLiteral("sparabild1"))->trigger();
+    QCOMPARE(img()->Note(), QStringLiteral("saved bild.png"));
+    QCOMPARE(QFileInfo(form->ProposedSaveName()).absolutePath(), QDir(dir.path()).absolutePath());
+    for (int k = 0; k < 6; ++k) {
+        Key(img(), Qt::Key_Minus);
+    }
+    QVERIFY2(img()->Note().startsWith(QStringLiteral("zoomed out as far as it goes")),
+             qPrintable(img()->Note()));
+    QVERIFY(ZoomFactor(*explorer().CurrentView(), FindCommand("m51")->Plane()->own) >= 1.0 / 16);
+    // R: the view drawn again at the picture control's present size.
+    SetClientSize(kWidth + 40, kHeight);
+    Key(img(), Qt::Key_R);
+    WaitDrawn();
+    QCOMPARE(picture().Width(), kWidth + 40);
+    QVERIFY(picture() == Redraw(explorer().PictureArguments()));
+}
+
+// F1 and the Help menu: every key of the table, and the versions.
+void ExploreTest::helpShowsKeysAndAbout() {
+    const QList<QAction*> bar = form->MenuBar()->actions();
+    QCOMPARE(bar.last()->menu()->objectName(), QStringLiteral("helpMenu"));
+    QTest::keyClick(img(), Qt::Key_F1);
+    auto* keys = form->findChild<QDialog*>(QStringLiteral("keysDialog"));
+    QVERIFY(keys != nullptr && keys->isVisible());
+    const QString text = keys->findChild<QTextBrowser*>()->toPlainText();
+    for (const KeyHelp& k : KeysAndGestures()) {
+        QVERIFY2(text.contains(QString::fromUtf8(k.keys)), k.keys);
+    }
+    form->findChild<QAction*>(QStringLiteral("about"))->trigger();
+    auto* about = form->findChild<QDialog*>(QStringLiteral("aboutDialog"));
+    QVERIFY(about != nullptr && about->isVisible());
+    const QString aboutText = about->findChild<QTextBrowser*>()->toPlainText();
+    QVERIFY2(aboutText.contains(QStringLiteral("MPFR")) &&
+                 aboutText.contains(QString::fromLatin1(qVersion())),
+             qPrintable(aboutText));
 }
 
 // ] doubles the iteration budget and [ halves it, never below the figure's

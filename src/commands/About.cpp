@@ -1,0 +1,44 @@
+#include "commands/About.h"
+
+#include <jpeglib.h>
+#include <mpfr.h>
+#include <png.h>
+
+#include <cstdio>  // before jpeglib.h, which needs FILE
+
+namespace galleri {
+
+const std::vector<KeyHelp>& KeysAndGestures() {
+    static const std::vector<KeyHelp> keys = {
+        {"a menu entry", "draws that figure; Escape stops it at the next column"},
+        {"wheel", "zooms in (away from you) or out about the point under the cursor"},
+        {"left-drag",
+         "a rubber band with the picture's proportions: its rectangle becomes the view"},
+        {"left click", "zooms in 2x about the point"},
+        {"right-drag", "pans: the plane follows the cursor"},
+        {"arrow keys", "pan by an eighth of the view"},
+        {"+ or =, -", "zoom 2x in or out about the centre"},
+        {"Backspace, Alt+Left", "the previous view"},
+        {"Alt+Right", "the next view"},
+        {"Home", "the figure's own rectangle and iteration budget"},
+        {"S", "square pixels about the centre"},
+        {"] and [", "double or halve the iteration budget (the automatic budget stops until Home)"},
+        {"R", "draws the current view again at the window's present size"},
+        {"Escape", "stops the view or figure being drawn"},
+        {"Ctrl+O", "opens a location file or a picture Galleri saved"},
+        {"Ctrl+S", "\"spara bild\": saves the picture as JPEG, PNG or bitmap"},
+        {"Ctrl+C", "copies the picture"},
+        {"Ctrl+Shift+C", "copies the galleri-render command line of the current view"},
+        {"Ctrl+left-drag", "drags the picture out as an image and a PNG file"},
+        {"F1", "this list"},
+        {"Ctrl+Q", "quits"},
+    };
+    return keys;
+}
+
+std::string CoreLibraries() {
+    return "libjpeg " + std::to_string(JPEG_LIB_VERSION) + ", libpng " + PNG_LIBPNG_VER_STRING +
+           ", MPFR " + mpfr_get_version();
+}
+
+}  // namespace galleri
