@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,14 @@ int main(int argc, char** argv) {
     }
     if (options.action == Action::Version) {
         return WriteToStdout(Program::Window, VersionText(Program::Window));
+    }
+
+    // Without a display Qt would abort: say so in one line instead.
+    if (const std::optional<std::string> why =
+            NoDisplayMessage(options.qtArguments, std::getenv("QT_QPA_PLATFORM"),
+                             std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"))) {
+        std::fprintf(stderr, "%s\n", why->c_str());
+        return kExitNoDisplay;
     }
 
     // Qt gets a list of its own: the program name and Qt's options.

@@ -386,7 +386,8 @@ std::string HelpText(Program program) {
             "Exit status:\n"
             "  0  the window was closed\n"
             "  1  the text of --help or --version could not be written\n"
-            "  2  bad usage (unknown option, malformed value)\n";
+            "  2  bad usage (unknown option, malformed value)\n"
+            "  5  no display to open the window on (galleri-render draws without one)\n";
     }
     return text;
 }
@@ -406,6 +407,32 @@ int WriteToStdout(Program program, std::string_view text) {
     std::fprintf(stderr, "%s: could not write to standard output: %s\n", ProgramName(program),
                  error != 0 ? std::strerror(error) : "write error");
     return kExitWriteFailed;
+}
+
+std::optional<std::string> NoDisplayMessage(const std::vector<std::string>& qtArguments,
+                                            const char* qpaPlatform, const char* display,
+                                            const char* waylandDisplay) {
+    const auto set = [](const char* v) { return v != nullptr && *v != '\0'; };
+    for (const std::string& a : qtArguments) {
+        if (a == "-platform" || a == "--platform" || a.rfind("-platform=", 0) == 0 ||
+            a == "-display" || a == "--display") {
+            return std::nullopt;  // the user chose where the window goes
+        }
+    }
+    if (set(qpaPlatform)) {
+        const std::string platform = qpaPlatform;
+        const bool desktop = platform.rfind("xcb", 0) == 0 || platform.rfind("wayland", 0) == 0;
+        if (!desktop) {
+            return std::nullopt;  // offscreen, vnc, eglfs, ...: no display needed
+        }
+    }
+    if (set(display) || set(waylandDisplay)) {
+        return std::nullopt;
+    }
+    return std::string(ProgramName(Program::Window)) +
+           ": no display to open the window on (DISPLAY and WAYLAND_DISPLAY are not set); "
+           "draw without a window with galleri-render, for example: galleri-render --size "
+           "1920x1080 m11";
 }
 
 }  // namespace galleri

@@ -19,6 +19,15 @@ inline constexpr int kExitWriteFailed = 1;  // the picture, or the text asked fo
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitDrawingError = 3;
 inline constexpr int kExitNoMemory = 4;
+inline constexpr int kExitNoDisplay = 5;  // the window's: nothing to show it on
+
+// Why the window cannot open, from the environment and Qt's options, before
+// Qt is asked (which aborts): no -platform given, QT_QPA_PLATFORM unset or a
+// desktop one, and neither DISPLAY nor WAYLAND_DISPLAY set. The one line to
+// print, or nothing when a display may be there.
+std::optional<std::string> NoDisplayMessage(const std::vector<std::string>& qtArguments,
+                                            const char* qpaPlatform, const char* display,
+                                            const char* waylandDisplay);
 
 // The picture at the window's start size.
 inline constexpr int kDefaultWidth = 483;

@@ -469,3 +469,40 @@ TEST(ParseOptions, WindowHandsQtItsOwnOptions) {
 
 }  // namespace
 }  // namespace galleri
+
+namespace galleri {
+namespace {
+
+// The window without a display says so instead of letting Qt abort.
+TEST(ParseOptions, NoDisplayIsOneLine) {
+    using Args = std::vector<std::string>;
+    const struct {
+        Args qt;
+        const char* platform;
+        const char* display;
+        const char* wayland;
+        bool refused;
+    } cases[] = {
+        {{}, nullptr, nullptr, nullptr, true},
+        {{}, "", "", "", true},
+        {{}, "xcb", nullptr, nullptr, true},
+        {{}, "wayland-egl", nullptr, nullptr, true},
+        {{}, nullptr, ":0", nullptr, false},
+        {{}, nullptr, nullptr, "wayland-0", false},
+        {{}, "offscreen", nullptr, nullptr, false},
+        {{"-platform", "offscreen"}, nullptr, nullptr, nullptr, false},
+        {{"-display", ":3"}, nullptr, nullptr, nullptr, false},
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::string> why =
+            NoDisplayMessage(c.qt, c.platform, c.display, c.wayland);
+        EXPECT_EQ(why.has_value(), c.refused) << (c.platform ? c.platform : "-");
+        if (why) {
+            EXPECT_EQ(why->find('\n'), std::string::npos);
+            EXPECT_NE(why->find("galleri-render"), std::string::npos);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace galleri
