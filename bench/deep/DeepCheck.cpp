@@ -64,10 +64,13 @@ int Run(const Command& command, int width, int height, int64_t iterations, const
     const DeepEngine::Stats& s = engine.GetStats();
     std::printf(
         "%s %dx%d, %lld iterations, %ld bits: %lld of %lld sampled pixels agree (%.2f%%); "
-        "%.2f s (orbits %.2f s, steps %.2f s), %d references, %lld unresolved\n",
+        "%.2f s (orbits %.2f s, steps %.2f s, pixels %.2f s), %d references, %lld orbit "
+        "iterations, steps %.1f MB, %lld unresolved\n",
         command.caption, width, height, static_cast<long long>(iterations), bits,
         static_cast<long long>(same), static_cast<long long>(total), 100.0 * same / total, seconds,
-        s.orbitSeconds, s.stepSeconds, s.references, static_cast<long long>(s.unresolved));
+        s.orbitSeconds, s.stepSeconds, s.pixelSeconds, s.references,
+        static_cast<long long>(s.orbitIterations), s.stepBytes / 1048576.0,
+        static_cast<long long>(s.unresolved));
     return 0;
 }
 
