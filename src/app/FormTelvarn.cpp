@@ -408,6 +408,12 @@ void TFormTelvarn::RunCommand(const Command& command) {
     try {
         RunFigure(surface_, command);
         failed = false;
+    } catch (const DrawingError& e) {
+        error = QStringLiteral("%1 at %2 x %3: %4.")
+                    .arg(QString::fromUtf8(command.caption))
+                    .arg(surface_.ImgWidth())
+                    .arg(surface_.ImgHeight())
+                    .arg(QString::fromStdString(InUserWords(e)));
     } catch (const std::bad_alloc&) {
         error = QStringLiteral("Not enough memory to draw %1 at %2 x %3.")
                     .arg(QString::fromUtf8(command.caption))

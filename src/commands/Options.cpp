@@ -216,9 +216,12 @@ const QtOption* FindQtOption(std::string_view arg) {
     return nullptr;
 }
 
-std::string Hint(Program program) {
-    return program == Program::Render ? "see galleri-render --help, or --list for the figures"
-                                      : "see galleri --help";
+std::string Hint(Program program, bool aboutFigure) {
+    if (program == Program::Render) {
+        return aboutFigure ? "see galleri-render --list for the figures"
+                           : "see galleri-render --help";
+    }
+    return "see galleri --help";
 }
 
 }  // namespace
@@ -227,9 +230,9 @@ const char* ProgramName(Program program) {
     return program == Program::Render ? "galleri-render" : "galleri";
 }
 
-OptionsResult UsageError(Program program, const std::string& what) {
+OptionsResult UsageError(Program program, const std::string& what, bool aboutFigure) {
     OptionsResult r;
-    r.error = std::string(ProgramName(program)) + ": " + what + "; " + Hint(program);
+    r.error = std::string(ProgramName(program)) + ": " + what + "; " + Hint(program, aboutFigure);
     r.status = kExitUsage;
     return r;
 }

@@ -83,8 +83,9 @@ const char* ProgramName(Program program);
 // stop the parsing where they stand. Never throws for any input.
 OptionsResult ParseOptions(Program program, const std::vector<std::string>& args);
 
-// A usage error: "PROGRAM: WHAT; see PROGRAM --help...", status 2.
-OptionsResult UsageError(Program program, const std::string& what);
+// A usage error: "PROGRAM: WHAT; see PROGRAM --help", status 2; about a
+// figure, "...; see galleri-render --list for the figures".
+OptionsResult UsageError(Program program, const std::string& what, bool aboutFigure = false);
 
 // "WxH" with two whole numbers from 1 to kMaxSide; otherwise the message
 // saying what is wrong.

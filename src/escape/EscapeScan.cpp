@@ -40,7 +40,7 @@ void Repaint(Surface& surface, RepaintOp op) {
 void WriteColumn(Surface& surface, int i, const uint32_t* colours, int rows, int64_t allRows) {
     surface.PutColumn(static_cast<uint16_t>(i), colours, rows);
     if (allRows > rows) {
-        throw RangeError();
+        throw RangeError("row 65536 is past the largest pixel coordinate, 65535");
     }
 }
 
@@ -59,7 +59,9 @@ ScanGrid MakeScanGrid(double left, double right, double bottom, double top, int 
         // The row table holds rows 0 to 4096; filling entry 4097 fails before
         // any pixel is set.
         if (int64_t{height} + 1 > kRowTableSize) {
-            throw RangeError();
+            throw RangeError("picture height " + std::to_string(height) +
+                             " exceeds this figure's " + std::to_string(kRowTableSize - 1) +
+                             " rows");
         }
         grid.rowIm[0] = top;
         for (int j = 1; j < grid.rows; ++j) {
@@ -142,7 +144,7 @@ void EscapeScan(Surface& surface, const ScanSettings& settings, const EscapePara
         if (i == grid.columns) {
             // Column 65536 of a wider picture: its pixel coordinate does not
             // fit the pixel operation.
-            throw RangeError();
+            throw RangeError("column 65536 is past the largest pixel coordinate, 65535");
         }
         // Columns up to the next message point can be computed ahead: nothing
         // else can change the picture or the stop request before it.

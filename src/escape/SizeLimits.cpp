@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 #include "escape/EscapeScan.h"
 #include "surface/Errors.h"
@@ -54,8 +55,17 @@ std::optional<SizeLimit> FigureSizeLimit(std::string_view item) {
 
 void CheckFigureSize(std::string_view item, int width, int height) {
     const std::optional<SizeLimit> limit = FigureSizeLimit(item);
-    if (limit && (width > limit->width || height > limit->height)) {
-        throw RangeError();
+    if (limit && width > limit->width) {
+        throw RangeError("picture width " + std::to_string(width) +
+                         " is past the largest pixel coordinate, " + std::to_string(limit->width));
+    }
+    if (limit && height > limit->height) {
+        throw RangeError(
+            limit->height == kRowTableSize - 1
+                ? "picture height " + std::to_string(height) + " exceeds this figure's " +
+                      std::to_string(limit->height) + " rows"
+                : "picture height " + std::to_string(height) +
+                      " is past the largest pixel coordinate, " + std::to_string(limit->height));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "render/Arguments.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -14,8 +16,8 @@ namespace galleri {
 
 namespace {
 
-ParseResult Fail(const std::string& what) {
-    const OptionsResult usage = UsageError(Program::Render, what);
+ParseResult Fail(const std::string& what, bool aboutFigure = false) {
+    const OptionsResult usage = UsageError(Program::Render, what, aboutFigure);
     ParseResult r;
     r.error = usage.error;
     r.status = usage.status;
@@ -54,11 +56,70 @@ bool ReadSmallFile(const std::string& path, std::string& text, std::string& why)
     return true;
 }
 
+// Levenshtein distance, of short names.
+size_t Distance(const std::string& a, const std::string& b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) {
+        row[j] = j;
+    }
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t up = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = up;
+        }
+    }
+    return row[b.size()];
+}
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+// The figures whose item name or caption is nearest `name`, ignoring case:
+// those equal to it but for case, else those at the least distance of at
+// most 2 (at most three of them).
+std::vector<const Command*> NearestFigures(std::string_view name) {
+    const std::string wanted = Lower(name);
+    std::vector<const Command*> best;
+    size_t bestDistance = 3;
+    for (const Command& c : Commands()) {
+        if (c.kind != CommandKind::Figure || !c.Enabled()) {
+            continue;
+        }
+        const size_t d =
+            std::min(Distance(wanted, Lower(c.item)), Distance(wanted, Lower(c.caption)));
+        if (d > 2) {
+            continue;
+        }
+        if (d < bestDistance) {
+            bestDistance = d;
+            best.clear();
+        }
+        if (d == bestDistance && best.size() < 3) {
+            best.push_back(&c);
+        }
+    }
+    return best;
+}
+
 // Resolves an item name or caption to an enabled figure command.
 std::string ResolveFigure(RenderRequest& r, std::string_view name) {
     const Command* c = FindCommand(name);
     if (c == nullptr) {
-        return "unknown figure " + Quote(name);
+        std::string error = "unknown figure " + Quote(name);
+        const std::vector<const Command*> near = NearestFigures(name);
+        for (size_t k = 0; k < near.size(); ++k) {
+            error += k == 0 ? ", perhaps " : k + 1 == near.size() ? " or " : ", ";
+            error += std::string(near[k]->item) + " (\"" + near[k]->caption + "\")";
+        }
+        return error;
     }
     if (c->kind != CommandKind::Figure) {
         return Quote(name) + " is not a figure";
@@ -100,11 +161,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             break;
     }
     if (!o.figure) {
-        return Fail("no figure given");
+        return Fail("no figure given", true);
     }
     const std::string error = ResolveFigure(req, *o.figure);
     if (!error.empty()) {
-        return Fail(error);
+        return Fail(error, true);
     }
     if ((o.view || o.iterations) && !req.figure->Plane()) {
         return Fail(std::string(o.view ? "--view" : "--iterations") +

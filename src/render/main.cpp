@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QtGlobal>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -50,8 +51,8 @@ int CheckBeforeDrawing(const RenderRequest& request, const std::string& what) {
     try {
         CheckFigureSize(request.figure->item, request.width, request.height);
     } catch (const DrawingError& e) {
-        std::fprintf(stderr, "galleri-render: drawing %s raised %s; nothing written\n",
-                     what.c_str(), e.what());
+        std::fprintf(stderr, "galleri-render: %s: %s; nothing written\n", what.c_str(),
+                     InUserWords(e).c_str());
         return kExitDrawingError;
     }
     const std::string limit =
@@ -89,6 +90,7 @@ std::string PictureText(const RenderRequest& request) {
 }
 
 int Render(const RenderRequest& request, char* program) {
+    const auto start = std::chrono::steady_clock::now();
     const Command& figure = *request.figure;
     const std::string what = std::string(figure.caption) + " at " + std::to_string(request.width) +
                              "x" + std::to_string(request.height);
@@ -139,8 +141,8 @@ int Render(const RenderRequest& request, char* program) {
         }
     } catch (const DrawingError& e) {
         progress.Finish();
-        std::fprintf(stderr, "galleri-render: drawing %s raised %s; nothing written\n",
-                     what.c_str(), e.what());
+        std::fprintf(stderr, "galleri-render: %s: %s; nothing written\n", what.c_str(),
+                     InUserWords(e).c_str());
         return kExitDrawingError;
     } catch (const std::bad_alloc&) {
         progress.Finish();
@@ -165,6 +167,13 @@ int Render(const RenderRequest& request, char* program) {
             app ? std::nullopt
                 : std::optional<Resolution>({kOffscreenDotsPerMeter, kOffscreenDotsPerMeter});
         SavePicture(surface.Picture(), request.output, PictureText(request), resolution);
+        if (isatty(STDERR_FILENO) != 0) {
+            // Someone watches: say what was made; scripts see nothing.
+            std::fprintf(
+                stderr, "galleri-render: wrote %s, %dx%d, in %.2f s\n",
+                QuoteForMessage(request.output).c_str(), request.width, request.height,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
     } catch (const SaveError& e) {
         std::fprintf(stderr, "galleri-render: %s\n", e.what());
         return kExitWriteFailed;

@@ -27,4 +27,23 @@ class OverflowError : public DrawingError {
         : DrawingError("Arithmetic overflow: " + what) {}
 };
 
+// What went wrong in the user's words: the detail a check gave ("picture
+// height 5000 exceeds this figure's 4096 rows"), or what kind of check
+// failed when it gave none.
+inline std::string InUserWords(const DrawingError& error) {
+    const std::string what = error.what();
+    for (const std::string prefix : {"Range check error: ", "Arithmetic overflow: "}) {
+        if (what.rfind(prefix, 0) == 0) {
+            return what.substr(prefix.size());
+        }
+    }
+    if (what == "Range check error") {
+        return "a value went outside the range of its variable (range check error)";
+    }
+    if (what == "Arithmetic overflow") {
+        return "an integer overflowed in the figure's arithmetic (arithmetic overflow)";
+    }
+    return what;
+}
+
 }  // namespace galleri

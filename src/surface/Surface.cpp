@@ -25,7 +25,7 @@ void Surface::PutColumn(uint16_t x, const uint32_t* colours, int n) {
         std::find_if(colours, colours + n, [](uint32_t c) { return c > 0x7FFFFFFFu; }) - colours);
     picture_.SetColumn(x, colours, valid);
     if (valid < n) {
-        throw RangeError();
+        throw RangeError("a colour value above 0x7FFFFFFF");
     }
 }
 

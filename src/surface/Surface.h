@@ -34,7 +34,7 @@ class Surface {
     // 0x7FFFFFFF is a range error raised before anything is drawn.
     void PutPixel(uint16_t x, uint16_t y, uint32_t colour) {
         if (colour > 0x7FFFFFFFu) {
-            throw RangeError();
+            throw RangeError("a colour value above 0x7FFFFFFF");
         }
         picture_.Set(x, y, colour);
     }
@@ -108,7 +108,7 @@ class Surface {
   private:
     static uint16_t ToU16Coord(int64_t v) {
         if (v < 0 || v > 65535) {
-            throw RangeError();
+            throw RangeError("pixel coordinate " + std::to_string(v) + " outside 0 to 65535");
         }
         return static_cast<uint16_t>(v);
     }

@@ -296,7 +296,9 @@ TEST_F(RenderCli, BadUsageIsStatusTwoAndWritesNothing) {
         const Outcome run = Render(args);
         EXPECT_EQ(run.status, 2);
         ExpectOneLineError(run);
-        EXPECT_NE(run.err.find("--list"), std::string::npos) << run.err;
+        EXPECT_TRUE(run.err.ends_with("; see galleri-render --help\n") ||
+                    run.err.ends_with("; see galleri-render --list for the figures\n"))
+            << run.err;
     }
     EXPECT_TRUE(Files().empty());
 }
@@ -322,7 +324,9 @@ TEST_F(RenderCli, RangeErrorIsStatusThreeAndKeepsTheOldFile) {
     Outcome run = Render({"--size", "10x5000", "m11"});
     EXPECT_EQ(run.status, 3);
     ExpectOneLineError(run);
-    EXPECT_NE(run.err.find("Range check error"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("picture height 5000 exceeds this figure's 4096 rows"),
+              std::string::npos)
+        << run.err;
     EXPECT_EQ(ReadAll(File("m11.png")), "previous picture");
     EXPECT_EQ(Files(), std::vector<std::string>{"m11.png"});
 
@@ -339,8 +343,8 @@ TEST_F(RenderCli, TallPictureIsRefusedBeforeAllocating) {
     const Outcome run = Render({"--size", "60000x5000", "m_1"});
     EXPECT_EQ(run.status, 3);
     EXPECT_EQ(run.err,
-              "galleri-render: drawing m_1 at 60000x5000 raised Range check error; "
-              "nothing written\n");
+              "galleri-render: m_1 at 60000x5000: picture height 5000 exceeds this figure's "
+              "4096 rows; nothing written\n");
     EXPECT_LT(run.peakKilobytes, 100 * 1024);
     EXPECT_TRUE(Files().empty());
 }
@@ -366,7 +370,12 @@ TEST_F(RenderCli, EachFailureHasItsStatusAndOneLine) {
         {Launch({"-o", "wide.jpg", "-s", "65501x1", "j11"}), 1,
          "Could not save 'wide.jpg': Maximum supported image dimension is 65500 pixels"},
         {Launch({"-s", "1x4097", "mandelphoenix"}), 3,
-         "drawing mandelphoenix at 1x4097 raised Range check error"},
+         "galleri-render: mandelphoenix at 1x4097: picture height 4097 exceeds this figure's "
+         "4096 rows; nothing written"},
+        {Launch({"M11"}), 2,
+         "unknown figure 'M11', perhaps m11 (\"m_1\"); see galleri-render --list for the "
+         "figures"},
+        {Launch({"-s", "0x9", "m11"}), 2, "such as 483x609; see galleri-render --help\n"},
         {Launch({"--list"}).StdoutTo("/dev/full"), 1,
          "galleri-render: could not write to standard output: No space left on device"},
         {Launch({"--help"}).StdoutTo("/dev/full"), 1, "No space left on device"},
