@@ -15,6 +15,7 @@
 #include "app/PictureDrag.h"
 #include "app/PictureView.h"
 #include "commands/Commands.h"
+#include "commands/Descriptions.h"
 #include "commands/Options.h"
 #include "escape/FastEngine.h"
 #include "surface/Surface.h"
@@ -358,10 +359,12 @@ std::string Explorer::StatusText(std::optional<PicturePoint> cursor) const {
         return "Choose a figure from the menus; F1 shows the keys and gestures";
     }
     std::string text = command_->caption;
+    bool overPicture = false;
     if (Explorable()) {
         const ViewFrame frame = Frame();
-        if (cursor && cursor->x >= 0 && cursor->y >= 0 && cursor->x < frame.width &&
-            cursor->y < frame.height) {
+        overPicture = cursor && cursor->x >= 0 && cursor->y >= 0 && cursor->x < frame.width &&
+                      cursor->y < frame.height;
+        if (overPicture) {
             text += "   " + FormatPlanePoint(targetView_, frame, *cursor);
         }
         text += "   " + ZoomText(targetView_, figure_->own) + "   " + std::to_string(budget_) +
@@ -374,6 +377,9 @@ std::string Explorer::StatusText(std::optional<PicturePoint> cursor) const {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "   %.2f s", lastSeconds_);
         text += seconds;
+    }
+    if (!overPicture) {
+        text += "   " + Describe(*command_);  // what the figure shows
     }
     return text;
 }

@@ -19,6 +19,7 @@
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -91,6 +92,7 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     BuildMenu();
     BuildExploreMenu();
     BuildHelpMenu();
+    FitMenuBar();
     BuildShortcuts();
 
     SavePictureDialog1 = new QFileDialog(this);
@@ -137,6 +139,17 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->addWidget(statusLine_, 1);
     img->onHover = [this](std::optional<PicturePoint> at) { UpdateStatus(at); };
+    // GALLERI_TRACE_RUNS=1 also writes what the status line shows, for the
+    // scripts that drive the window: "galleri: status TEXT" and, while a menu
+    // entry is hovered, "galleri: tip TEXT".
+    if (qEnvironmentVariableIntValue("GALLERI_TRACE_RUNS") != 0) {
+        connect(statusBar(), &QStatusBar::messageChanged, this, [](const QString& tip) {
+            if (!tip.isEmpty()) {
+                std::fprintf(stderr, "galleri: tip %s\n", qPrintable(tip));
+            }
+        });
+        traceStatus_ = true;
+    }
     connect(explorer_.get(), &Explorer::viewDrawn, this, [this] { UpdateStatus(std::nullopt); });
     UpdateStatus(std::nullopt);
 
@@ -196,6 +209,17 @@ void TFormTelvarn::BuildMenu() {
         } else {
             connect(action, &QAction::triggered, this, [this, command] { RunCommand(*command); });
         }
+    }
+}
+
+void TFormTelvarn::FitMenuBar() {
+    // Every menu, "spara bild" among them, in sight over the picture at its
+    // start width: a smaller type rather than an overflow button, down to 7
+    // points (the old form's own type was 8).
+    QFont font = MainMenu1->font();
+    while (MainMenu1->sizeHint().width() > kClientWidth && font.pointSizeF() > 7) {
+        font.setPointSizeF(std::max(7.0, font.pointSizeF() - 0.5));
+        MainMenu1->setFont(font);
     }
 }
 
@@ -374,7 +398,11 @@ void TFormTelvarn::UpdateStatus(std::optional<PicturePoint> cursor) {
     } else if (!img->underMouse()) {
         lastCursor_.reset();
     }
-    statusLine_->setText(QString::fromStdString(explorer_->StatusText(lastCursor_)));
+    const QString text = QString::fromStdString(explorer_->StatusText(lastCursor_));
+    if (traceStatus_ && text != statusLine_->text()) {
+        std::fprintf(stderr, "galleri: status %s\n", qPrintable(text));
+    }
+    statusLine_->setText(text);
 }
 
 void TFormTelvarn::BuildShortcuts() {

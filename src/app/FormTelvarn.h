@@ -85,6 +85,7 @@ class TFormTelvarn : public QMainWindow {
     void BuildMenu();
     void BuildExploreMenu();
     void BuildHelpMenu();
+    void FitMenuBar();
     void BuildShortcuts();
     QString ExecuteSaveDialog();
 
@@ -110,6 +111,7 @@ class TFormTelvarn : public QMainWindow {
     bool drawing_ = false;
     QLabel* statusLine_ = nullptr;
     QString saveFolder_;  // of the last save
+    bool traceStatus_ = false;
     QDialog* keysDialog_ = nullptr;
     QDialog* aboutDialog_ = nullptr;
     std::optional<PicturePoint> lastCursor_;

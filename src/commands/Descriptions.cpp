@@ -57,23 +57,19 @@ std::string DescribePlane(const PlaneFigure& f) {
     const EscapeParams& p = f.params;
     switch (p.kind) {
         case IterationKind::Mandelbrot:
-            return "The Mandelbrot set of z -> z^2 + c, " + Rectangle(f.own) + ", " + Budget(f);
+            return "Mandelbrot set of z² + c, " + Rectangle(f.own) + "; " + Budget(f);
         case IterationKind::Julia:
-            return "The Julia set of z -> z^2 + c for c = " + Complex(p.cx, p.cy) + ", " +
-                   Budget(f);
+            return "Julia set of z² + c, c = " + Complex(p.cx, p.cy) + "; " + Budget(f);
         case IterationKind::BinaryDecomposition:
-            return "Binary decomposition of the outside of the Julia set for c = " +
-                   Complex(p.cx, p.cy) +
-                   ": each escaping point coloured by the sign of its last "
-                   "iterate's imaginary part";
+            return "Binary decomposition of the Julia set of z² + c, c = " + Complex(p.cx, p.cy) +
+                   ": black or white by the sign of the last iterate's imaginary part";
         case IterationKind::JuliaDragon:
-            return "The Julia set of the dragon map z -> lambda z (1 - z) for lambda = " +
-                   Complex(p.cx, p.cy) + ", " + Budget(f);
-        case IterationKind::MandelDragon:
-            return "The parameter plane of the dragon map lambda z (1 - z), z from 1/2, " +
+            return "Julia set of the dragon map λz(1 − z), λ = " + Complex(p.cx, p.cy) + "; " +
                    Budget(f);
+        case IterationKind::MandelDragon:
+            return "Parameter plane of the dragon map λz(1 − z), z from 1/2; " + Budget(f);
         case IterationKind::MandelPhoenix:
-            return "The phoenix map z -> z^2 + p + q z_prev over the plane of (p, q), " + Budget(f);
+            return "Phoenix map z² + p + q·z₋₁ over the plane of (p, q); " + Budget(f);
     }
     return {};
 }
@@ -90,7 +86,7 @@ constexpr Fixed kFixed[] = {
     {"lorenz_3", "The Lorenz attractor in an oblique projection of x, y and z"},
     {"strange_1", "A sine-map strange attractor, 50000 iterates seen along its z axis"},
     {"strange_2", "A sine-map strange attractor, 50000 iterates seen along its x axis"},
-    {"bifurcation_1", "Bifurcation diagram of the logistic map r x (1 - x), r from 0.95, x/r up"},
+    {"bifurcation_1", "Bifurcation diagram of the logistic map rx(1 − x), r from 0.95, x/r up"},
     {"bifurcation_2", "Bifurcation diagram of the logistic map, close-up from r = 3.55, x up"},
     {"bifurcation_3", "Bifurcation diagram of the logistic map, r from 0.95, x up"},
     {"bifurcation_4", "Bifurcation diagram of the logistic map, close-up from r = 3.55, x/r up"},
@@ -119,7 +115,7 @@ std::string Describe(const Command& command) {
     if (const std::optional<PlaneFigure> plane = command.Plane()) {
         std::string text = DescribePlane(*plane);
         if (JuliaSetIsDust(command)) {
-            text += "; dust for this constant: no point stays bounded";
+            text += "; dust: no point of it stays bounded";
         }
         return text;
     }
