@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include "commands/Commands.h"
+#include "commands/Descriptions.h"
 #include "render/FigureList.h"
 #include "render/Progress.h"
 
@@ -44,6 +46,7 @@ TEST(ProgressMeter, SilentWhenNotATerminalAndAtFirst) {
 TEST(FigureList, EveryFigureOnceWithCaptionAndMenu) {
     const std::string list = FigureList();
     EXPECT_EQ(list.rfind("ITEM", 0), 0u);
+    EXPECT_NE(list.find("VIEW  DEEP    WHAT IT SHOWS\n"), std::string::npos);
     std::istringstream lines(list);
     std::string line;
     std::getline(lines, line);  // header
@@ -58,9 +61,21 @@ TEST(FigureList, EveryFigureOnceWithCaptionAndMenu) {
         EXPECT_EQ(line.rfind(std::string(c.item) + " ", 0), 0u);
         EXPECT_NE(line.find(std::string("  ") + c.caption + "  "), std::string::npos);
         EXPECT_EQ(line.find("not built yet") != std::string::npos, !c.Enabled());
+        // Whether --view applies, how deep, and what the figure shows.
+        EXPECT_NE(line.find(c.Plane() ? "  yes   " : "  no    -  "), std::string::npos);
+        EXPECT_FALSE(Describe(c).empty());
+        EXPECT_NE(line.find("  " + Describe(c)), std::string::npos);
         ++figures;
     }
     EXPECT_EQ(figures, 56);
+    // Seven of the ten Julia dragons' sets are dust (their pictures are white).
+    int dust = 0;
+    for (const Command& c : Commands()) {
+        dust += std::string_view(c.caption).starts_with("jd_") && JuliaSetIsDust(c) ? 1 : 0;
+    }
+    EXPECT_EQ(dust, 7);
+    EXPECT_FALSE(JuliaSetIsDust(*FindCommand("jd_1")));
+    EXPECT_FALSE(JuliaSetIsDust(*FindCommand("m_1")));
     EXPECT_FALSE(std::getline(lines, line));
     EXPECT_NE(list.find("m11                   m_1                   mandelbroot"),
               std::string::npos);
