@@ -222,6 +222,10 @@ bool Explorer::Show(const ExploreView& view, const std::string& note) {
     } catch (const std::exception& e) {
         refusal = e.what();
     }
+    if (!refusal && view.Deep() && !DeepReaches(figure_->params.kind, *view.deep, frame)) {
+        refusal = std::string("cannot zoom further: this map's deep views reach pixels ") +
+                  "1e-290 apart (z^2 + c and its Julia sets go deeper)";
+    }
     if (!refusal && ZoomedOutTooFar(view)) {
         refusal = "zoomed out as far as it goes: 1/" + std::to_string(kMostZoomOut) +
                   " of the figure's own rectangle";
@@ -324,6 +328,20 @@ void Explorer::AdjustBudget(const BudgetEvidence& evidence) {
     } else if (next < budget_) {
         lowerTo_ = next;
     }
+}
+
+bool Explorer::DeepReaches(IterationKind kind, const DeepRect& view, const ViewFrame& frame) {
+    // The quadratic maps' differences carry an exponent of their own; the
+    // others' are plain doubles.
+    if (kind == IterationKind::Mandelbrot || kind == IterationKind::Julia ||
+        kind == IterationKind::BinaryDecomposition) {
+        return true;
+    }
+    const BigFloat dx = (view.right - view.left) /
+                        BigFloat(static_cast<double>(frame.width + frame.divisorExtra), 64);
+    const BigFloat dy = (view.top - view.bottom) /
+                        BigFloat(static_cast<double>(frame.height + frame.divisorExtra), 64);
+    return std::fabs(dx.ToDouble()) > 1e-290 && std::fabs(dy.ToDouble()) > 1e-290;
 }
 
 bool Explorer::ZoomedOutTooFar(const ExploreView& view) const {

@@ -147,6 +147,8 @@ class Explorer : public QObject {
     // Zooming out stops at 1/kMostZoomOut of the figure's own rectangle.
     static constexpr int kMostZoomOut = 16;
     bool ZoomedOutTooFar(const ExploreView& view) const;
+    // Whether the deep engine draws `view` for this kind of map.
+    static bool DeepReaches(IterationKind kind, const DeepRect& view, const ViewFrame& frame);
     // The automatic budget after an exact picture with this evidence.
     void AdjustBudget(const BudgetEvidence& evidence);
     // galleri-render's arguments for `view` at `budget`.

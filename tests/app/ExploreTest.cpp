@@ -525,6 +525,12 @@ void ExploreTest::openLocationDrawsItsView() {
     QVERIFY(!form->OpenLocation(bad));
     QCOMPARE(messages.size(), size_t{1});
     QCOMPARE(explorer().PictureArguments(), arguments);
+    // The dragon maps' deep views end where a double's exponent does.
+    Run("jd101");
+    const ParsedDeepView tooDeep = ParseDeepView("0,1e-290,0,1e-290");
+    QVERIFY(!explorer().ShowLocation(ExploreView(*tooDeep.view), std::nullopt));
+    QVERIFY2(img()->Note().startsWith(QStringLiteral("cannot zoom further")),
+             qPrintable(img()->Note()));
 }
 
 // The status line: the figure, the point under the cursor by the view
