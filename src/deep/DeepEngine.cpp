@@ -91,7 +91,26 @@ bool DeepEngine::Prepare(const DeepPicture& picture, const std::atomic<bool>* ca
             "z^2 + c and its Julia sets go deeper)");
     }
     const auto start = std::chrono::steady_clock::now();
-    references_.push_back(MakeReference(picture.width / 2, picture.height / 2, cancel));
+    // The first reference: the picture's centre rounded to a grid of 256
+    // pixels, a point that only the view decides (so a picture redrawn from
+    // its text uses the very same orbit), and that stays put while the view
+    // pans by less than the grid, so that its orbit serves again.
+    BigFloat centreRe = left.WithPrecision(bits_) +
+                        stepReBig_ * BigFloat(static_cast<double>(picture.width) / 2, bits_);
+    BigFloat centreIm = picture.top.WithPrecision(bits_) -
+                        stepImBig_ * BigFloat(static_cast<double>(picture.height) / 2, bits_);
+    const auto snap = [](BigFloat& x, const BigFloat& step) {
+        const long k = step.Abs().Exponent() + 8;
+        BigFloat q = x.Times2Pow(-k);
+        mpfr_rint(q.Raw(), q.Raw(), MPFR_RNDN);
+        x = q.Times2Pow(k);
+    };
+    snap(centreRe, stepReBig_);
+    snap(centreIm, stepImBig_);
+    const double column = ((centreRe - left) / stepReBig_).ToDouble();
+    const double row = ((picture.top.WithPrecision(bits_) - centreIm) / stepImBig_).ToDouble();
+    references_.push_back(
+        MakeReferenceAt(std::move(centreRe), std::move(centreIm), column, row, cancel));
     if (JuliaType(picture.params.kind)) {
         OrbitStart origin{BigFloat(bits_), BigFloat(bits_), true};
         critical_ = ComputeReferenceOrbit(picture.params, origin, picture.budget, kOrbitBailout,
@@ -114,22 +133,43 @@ DeepEngine::Reference DeepEngine::MakeReference(int column, int row,
                   stepReBig_ * BigFloat(static_cast<double>(column), bits_);
     BigFloat im =
         picture_.top.WithPrecision(bits_) - stepImBig_ * BigFloat(static_cast<double>(row), bits_);
+    return MakeReferenceAt(std::move(re), std::move(im), column, row, cancel);
+}
+
+DeepEngine::Reference DeepEngine::MakeReferenceAt(BigFloat re, BigFloat im, double column,
+                                                  double row, const std::atomic<bool>* cancel) {
     Reference ref;
     ref.column = column;
     ref.row = row;
     ref.pointRe = re.ToDouble();
     ref.pointIm = im.ToDouble();
-    OrbitStart start{std::move(re), std::move(im), false};
-    ref.orbit = ComputeReferenceOrbit(picture_.params, start, picture_.budget, kOrbitBailout,
-                                      cancel, &progress_.orbitIterations);
-    stats_.orbitIterations += ref.orbit.Last();
+    const EscapeParams& p = picture_.params;
+    const bool first = references_.empty();
+    if (first && kept_ && kept_->kind == p.kind && kept_->cx == p.cx && kept_->cy == p.cy &&
+        kept_->budget == picture_.budget && kept_->bits == bits_ && kept_->re == re &&
+        kept_->im == im) {
+        ref.orbit = kept_->orbit;  // the same orbit as last time
+        ++stats_.orbitsReused;
+    } else {
+        OrbitStart start{re, im, false};
+        ref.orbit = ComputeReferenceOrbit(p, start, picture_.budget, kOrbitBailout, cancel,
+                                          &progress_.orbitIterations);
+        stats_.orbitIterations += ref.orbit.Last();
+        const bool complete = cancel == nullptr || !cancel->load();
+        if (first && complete) {
+            kept_ = KeptOrbit{p.kind, p.cx,          p.cy,          picture_.budget,
+                              bits_,  std::move(re), std::move(im), ref.orbit};
+        }
+    }
     ++stats_.references;
     if (Quadratic(picture_.params.kind)) {
         // The farthest pixel from this reference bounds the parameter's
         // difference (none for the Julia sets).
         const FloatExp farRe =
-            FloatExp::Of(std::max(column, picture_.width - column)) * stepReWide_;
-        const FloatExp farIm = FloatExp::Of(std::max(row, picture_.height - row)) * stepImWide_;
+            FloatExp::Of(std::max(std::fabs(column), std::fabs(picture_.width - column))) *
+            stepReWide_;
+        const FloatExp farIm =
+            FloatExp::Of(std::max(std::fabs(row), std::fabs(picture_.height - row))) * stepImWide_;
         const FloatExp far = ComplexExp::Of(farRe, farIm).Abs();
         const auto tables = std::chrono::steady_clock::now();
         ref.steps =
@@ -154,8 +194,8 @@ DeepPixel DeepEngine::Pixel(int column, int row, const Reference& ref) const {
         const FloatExp dim = FloatExp::Of(ref.row - row) * stepImWide_;
         return PerturbQuadratic(picture_.params, picture_.budget, orbits, ComplexExp::Of(dre, dim));
     }
-    const double dre = static_cast<double>(column - ref.column) * stepRe_;
-    const double dim = -static_cast<double>(row - ref.row) * stepIm_;
+    const double dre = (column - ref.column) * stepRe_;
+    const double dim = -(row - ref.row) * stepIm_;
     return PerturbPixel(picture_.params, picture_.budget, orbits, dre, dim);
 }
 

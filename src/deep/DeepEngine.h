@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "deep/BigFloat.h"
@@ -70,6 +71,7 @@ class DeepEngine : public EscapeEngine {
     struct Stats {
         int references = 0;  // orbits in use, the first included
         int64_t orbitIterations = 0;
+        int orbitsReused = 0;     // first references whose orbit the last picture left
         int64_t glitched = 0;     // pixels computed again
         int64_t unresolved = 0;   // pixels left glitched
         double orbitSeconds = 0;  // computing reference orbits
@@ -97,10 +99,25 @@ class DeepEngine : public EscapeEngine {
     struct Reference {
         ReferenceOrbit orbit;
         BlaTable steps;
-        int column = 0, row = 0;  // the pixel it belongs to
+        // Where it lies in the picture, in pixels: a pixel's own for the
+        // further references, in between pixels for the first.
+        double column = 0, row = 0;
         double pointRe = 0, pointIm = 0;
     };
     Reference MakeReference(int column, int row, const std::atomic<bool>* cancel);
+    Reference MakeReferenceAt(BigFloat re, BigFloat im, double column, double row,
+                              const std::atomic<bool>* cancel);
+    // The first reference's orbit, kept for the next picture whose first
+    // reference falls on the same point with the same map, budget and bits.
+    struct KeptOrbit {
+        IterationKind kind{};
+        double cx = 0, cy = 0;
+        int64_t budget = 0;
+        long bits = 0;
+        BigFloat re, im;
+        ReferenceOrbit orbit;
+    };
+    std::optional<KeptOrbit> kept_;
     DeepPixel Pixel(int column, int row, const Reference& ref) const;
     template <typename Work>
     void RunPixels(size_t count, Work work);

@@ -276,6 +276,25 @@ TEST(DeepEngine, SameForEveryThreadCountAndBlock) {
             EXPECT_EQ(colours, expected) << threads << " threads, blocks of " << block;
         }
     }
+    // Panned by a few pixels, the view keeps its first reference: an engine
+    // that drew the first view uses that orbit again, with the colours of a
+    // fresh engine.
+    DeepPicture panned = picture;
+    const BigFloat shift = (picture.right - picture.left) * BigFloat(3.0 / 40, 64);
+    panned.left = picture.left + shift;
+    panned.right = picture.right + shift;
+    DeepEngine fresh(2), warm(2);
+    std::vector<uint32_t> a(static_cast<size_t>(grid.columns) * grid.rows), b = a;
+    ASSERT_TRUE(warm.Prepare(picture));
+    warm.ComputeColumns(c.params, grid, 0, grid.columns, a.data());
+    ASSERT_TRUE(warm.Prepare(panned));
+    EXPECT_EQ(warm.GetStats().orbitsReused, 1);
+    EXPECT_EQ(warm.GetStats().orbitIterations, 0);
+    warm.ComputeColumns(c.params, grid, 0, grid.columns, a.data());
+    ASSERT_TRUE(fresh.Prepare(panned));
+    EXPECT_EQ(fresh.GetStats().orbitsReused, 0);
+    fresh.ComputeColumns(c.params, grid, 0, grid.columns, b.data());
+    EXPECT_EQ(a, b);
 }
 
 }  // namespace
