@@ -156,6 +156,10 @@ PaletteResult ParseGgrPalette(std::string_view text, std::string_view fileName) 
         if (i == *count - 1 && std::abs(s.right - 1.0) > kJoinTolerance) {
             return FailAt(fileName, line.number, "the last segment must end at 1");
         }
+        // Within the tolerance, the segment starts exactly where the one
+        // before ends, so that the stops stay in order.
+        s.left = end;
+        s.middle = std::max(s.middle, end);
         end = s.right;
         SampleSegment(s, stops);
     }

@@ -195,6 +195,11 @@ TEST(PaletteFiles, LinesAndLimitsInText) {
         {ggr, "GIMP Gradient\n1\n0 0.5 1 0 0 0 1 1 1 1\n",
          "palette 'f' line 3: expected a segment: left, middle and right, two RGBA colours, the "
          "blend type and the colour type"},
+        // A segment that starts a hair before the last one ends.
+        {ggr,
+         "GIMP Gradient\n2\n0 0.25 0.5 0 0 0 1 1 1 1 1 0 0\n0.4999995 0.4999995 1 0 0 0 1 1 1 1 1 "
+         "0 0\n",
+         ""},
         {ugr, "a {\ngradient: index=0 color=0 index=5\n}\n",
          "palette 'f' line 2: index= without color= after it"},
         {ugr, "a {\ngradient: color=0\n}\n",
@@ -216,6 +221,9 @@ TEST(PaletteFiles, LinesAndLimitsInText) {
         const PaletteResult r = c.parse(c.text, "f");
         EXPECT_EQ(r.error, c.error) << c.text;
         EXPECT_EQ(static_cast<bool>(r), c.error.empty()) << c.text;
+        for (size_t i = 1; r && i < r.palette->stops.size(); ++i) {
+            EXPECT_LE(r.palette->stops[i - 1].position, r.palette->stops[i].position) << c.text;
+        }
     }
 }
 
