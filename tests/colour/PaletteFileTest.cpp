@@ -249,7 +249,6 @@ TEST(PaletteFiles, LoadPaletteByExtension) {
         std::string error;
     };
     const std::string missing = (kCorpus / "no-such.map").string();
-    const std::string folder = (kCorpus / "map").string() + "/../map.gpl";
     const std::vector<Case> cases = {
         {(kCorpus / "map" / "good-three.map").string(), std::nullopt, "good-three", ""},
         {(kCorpus / "gpl" / "good-swatches.gpl").string(), std::nullopt, "Swatches", ""},
