@@ -46,7 +46,11 @@ for program in galleri galleri-render; do
   [ -x "$prefix/bin/$program" ] || fail "bin/$program is not executable"
 done
 # The installed renderer runs from its new place.
-"$prefix/bin/galleri-render" --list | grep -q '^m11 ' || fail "the installed galleri-render cannot list the figures"
+# (Into a file: grep -q would leave at the first match and the rest of the
+# list would meet a closed pipe.)
+"$prefix/bin/galleri-render" --list >"$prefix.list" && grep -q '^m11 ' "$prefix.list" ||
+  fail "the installed galleri-render cannot list the figures"
+rm -f "$prefix.list"
 
 entry="$prefix/share/applications/$id.desktop"
 grep -qx 'Exec=galleri' "$entry" || fail "the desktop entry does not start galleri"
