@@ -59,6 +59,13 @@ void TraceRunEnd(const Command& command, const char* how, const QString& reason 
     }
 }
 
+// A Julia set of either map, whose picture may come out blank.
+bool IsJuliaSet(const Command& command) {
+    const std::optional<PlaneFigure> plane = command.Plane();
+    return plane && (plane->params.kind == IterationKind::Julia ||
+                     plane->params.kind == IterationKind::JuliaDragon);
+}
+
 }  // namespace
 
 TFormTelvarn::TFormTelvarn(QWidget* parent)
@@ -469,10 +476,12 @@ void TFormTelvarn::RunCommand(const Command& command) {
         const int columns = platform_.ColumnsDone();
         img->ShowNote(columns >= 0 ? QStringLiteral("stopped after %1 columns").arg(columns)
                                    : QStringLiteral("stopped"));
-    } else if (JuliaSetIsDust(command) && surface_.Picture().Uniform()) {
-        img->ShowNote(QStringLiteral(
-            "No point of this Julia set stays bounded (the set is dust): the picture is "
-            "blank, not a fault"));
+    } else if (IsJuliaSet(command) && surface_.Picture().Uniform()) {
+        img->ShowNote(JuliaSetIsDust(command)
+                          ? QStringLiteral("No point of this Julia set stays bounded (the set is "
+                                           "dust): the picture is blank, not a fault")
+                          : QStringLiteral("Every point of this picture escapes within the "
+                                           "budget: the picture is blank, not a fault"));
     }
     if (closePending_) {
         // The window was closed while the figure drew: close it now.
