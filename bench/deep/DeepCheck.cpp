@@ -12,6 +12,7 @@
 
 #include "commands/Commands.h"
 #include "deep/DeepEngine.h"
+#include "deep/DeepRender.h"
 #include "deep/DirectIteration.h"
 #include "escape/PlaneFigure.h"
 #include "view/DeepView.h"
@@ -22,16 +23,7 @@ namespace {
 int Run(const Command& command, int width, int height, int64_t iterations, const DeepRect& view,
         int64_t every) {
     PlaneFigure figure = WithBudget(*command.Plane(), iterations);
-    DeepPicture picture;
-    picture.params = figure.params;
-    picture.budget = iterations;
-    picture.left = view.left;
-    picture.right = view.right;
-    picture.bottom = view.bottom;
-    picture.top = view.top;
-    picture.width = width;
-    picture.height = height;
-    picture.divisorExtra = figure.scan.divisorExtra;
+    const DeepPicture picture = MakeDeepPicture(figure, view, width, height);
     DeepEngine engine;
     const auto start = std::chrono::steady_clock::now();
     engine.Prepare(picture);

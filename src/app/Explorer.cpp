@@ -263,6 +263,10 @@ bool Explorer::Show(const ExploreView& view, const std::string& note) {
 
 void Explorer::StartJob() {
     const ViewFrame frame = Frame();
+    StartJobAt(frame.width, frame.height);
+}
+
+void Explorer::StartJobAt(int width, int height) {
     ++generation_;
     drawing_ = true;
     jobBudget_ = budget_;
@@ -270,8 +274,7 @@ void Explorer::StartJob() {
     if (targetView_.Deep()) {
         progressTimer_.start();
     }
-    Worker().Start(
-        {WithBudget(*figure_, budget_), targetView_, frame.width, frame.height, generation_});
+    Worker().Start({WithBudget(*figure_, budget_), targetView_, width, height, generation_});
 }
 
 void Explorer::OnResult(ViewResult result) {
@@ -358,16 +361,8 @@ void Explorer::RedrawAtWindowSize() {
     if (size.width() <= 0 || size.height() <= 0) {
         return;
     }
-    ++generation_;
-    drawing_ = true;
     viewPending_ = true;
-    jobBudget_ = budget_;
-    jobClock_.start();
-    if (targetView_.Deep()) {
-        progressTimer_.start();
-    }
-    Worker().Start(
-        {WithBudget(*figure_, budget_), targetView_, size.width(), size.height(), generation_});
+    StartJobAt(size.width(), size.height());
     ShowZoom("drawn again at " + std::to_string(size.width()) + " x " +
              std::to_string(size.height()));
 }

@@ -156,7 +156,9 @@ class Explorer : public QObject {
     // Raises in a row for one view, 8 times the budget it started with:
     // each draws the view again, so a deep dive raises it step by step.
     static constexpr int kMaxRaises = 3;
+    // The current view at the picture's size, or at another.
     void StartJob();
+    void StartJobAt(int width, int height);
     void OnResult(ViewResult result);
     void ShowZoom(const std::string& note);
     // The note of a deep view being drawn: the reference orbit's share of

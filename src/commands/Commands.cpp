@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "deep/DeepRender.h"
 #include "dynamics/Bifurcation.h"
 #include "dynamics/Lorenz.h"
 #include "dynamics/StrangeAttractor.h"
@@ -201,16 +202,8 @@ void RunFigureDeepView(Surface& surface, const Command& command, const DeepRect&
     if (iterations) {
         figure = WithBudget(figure, *iterations);
     }
-    DeepPicture picture;
-    picture.params = figure.params;
-    picture.budget = Budget(figure.params);
-    picture.left = view.left;
-    picture.right = view.right;
-    picture.bottom = view.bottom;
-    picture.top = view.top;
-    picture.width = surface.ImgWidth();
-    picture.height = surface.ImgHeight();
-    picture.divisorExtra = figure.scan.divisorExtra;
+    const DeepPicture picture =
+        MakeDeepPicture(figure, view, surface.ImgWidth(), surface.ImgHeight());
     DeepEngine engine(threads);
     EscapeEngine* previous = surface.Engine();
     struct Restore {

@@ -18,11 +18,7 @@ GALLERI_TRACE_RUNS=1 start_galleri
 keys alt Right Down
 sleep 0.3
 keys Return
-for _ in $(seq 100); do
-  grep -q '^galleri: m11 ' "$work/app.log" && break
-  sleep 0.1
-done
-grep -qx 'galleri: m11 done' "$work/app.log" || fail "m_1 did not draw"
+wait_run m11
 
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 # The picture lies between the menu bar and the status line; the seahorse
@@ -41,18 +37,7 @@ grep -Eq '^galleri: status m_1 .*x 1\.1e15' "$work/app.log" ||
 
 # "spara bild": the view is finished (the budget may rise) before it saves.
 out="$work/deep.png"
-keys alt Right Right Right Right Right Return
-dialog=$(timeout 10 xdotool search --sync --onlyvisible --name 'Save' | head -n1)
-[ -n "$dialog" ] || fail "the save dialog did not appear"
-xdotool windowfocus --sync "$dialog"
-xdotool key ctrl+a
-xdotool type --delay 10 "$out"
-xdotool key Return
-for _ in $(seq 600); do
-  [ -s "$out" ] && break
-  sleep 0.1
-done
-[ -s "$out" ] || fail "no file was saved at $out"
+save_as "$out" 60
 
 text=$(identify -format '%[Galleri]' "$out" 2>/dev/null)
 [ -n "$text" ] || fail "the saved PNG carries no Galleri text"

@@ -21,11 +21,7 @@ GALLERI_TRACE_RUNS=1 start_galleri
 keys alt Right Down
 sleep 0.3
 keys Return
-for _ in $(seq 100); do
-  grep -q '^galleri: m11 ' "$work/app.log" && break
-  sleep 0.1
-done
-grep -qx 'galleri: m11 done' "$work/app.log" || fail "m_1 did not draw"
+wait_run m11
 
 # The picture fills the window below the menu bar.
 eval "$(xdotool getwindowgeometry --shell "$wid")"

@@ -32,11 +32,7 @@ sleep 0.5
 grep -q '^galleri: tip Mandelbrot set of z² + c' "$work/app.log" ||
   fail "hovering m_1 did not show its description"
 keys Return
-for _ in $(seq 100); do
-  grep -q '^galleri: m11 ' "$work/app.log" && break
-  sleep 0.1
-done
-grep -qx 'galleri: m11 done' "$work/app.log" || fail "m_1 did not draw"
+wait_run m11
 
 # The cursor over the picture: the point, the zoom and the budget.
 eval "$(xdotool getwindowgeometry --shell "$wid")"

@@ -6,9 +6,12 @@
 #   start_galleri ARGS...   starts "$galleri" with its output in "$work/app.log"
 #                           and sets wid to its window
 #   keys KEY...             focuses the window, then presses the keys
-#   save_as FILE            "spara bild" (sixth on the bar) through the save
-#                           dialog into FILE; waits until it is written and
-#                           the dialog is gone
+#   wait_run ITEM           waits for the end of ITEM's run (the program runs
+#                           with GALLERI_TRACE_RUNS=1); fails unless it is done
+#   save_as FILE [SECONDS]  "spara bild" (sixth on the bar) through the save
+#                           dialog into FILE; waits until it is written (at
+#                           most SECONDS, 10 unless given) and the dialog is
+#                           gone
 #   stop_app                ends the program if it still runs
 #   fail MESSAGE            reports and exits 1; GALLERI_E2E_SCREENSHOT=FILE.png
 #                           keeps a picture of the screen at the fault
@@ -82,8 +85,17 @@ keys() {
   xdotool key --delay 80 "$@"
 }
 
+wait_run() {
+  local item=$1
+  for _ in $(seq 100); do
+    grep -q "^galleri: $item " "$work/app.log" && break
+    sleep 0.1
+  done
+  grep -qx "galleri: $item done" "$work/app.log" || fail "$item did not draw"
+}
+
 save_as() {
-  local out=$1 dialog
+  local out=$1 seconds=${2:-10} dialog
   # Alt, then Right five times reaches "spara bild" on the bar.
   keys alt Right Right Right Right Right Return
   dialog=$(timeout 10 xdotool search --sync --onlyvisible --name 'Save' | head -n1)
@@ -93,7 +105,7 @@ save_as() {
   xdotool key ctrl+a
   xdotool type --delay 10 "$out"
   xdotool key Return
-  for _ in $(seq 100); do
+  for _ in $(seq $((seconds * 10))); do
     [ -s "$out" ] && break
     sleep 0.1
   done
