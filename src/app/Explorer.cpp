@@ -274,7 +274,11 @@ void Explorer::StartJobAt(int width, int height) {
     if (targetView_.Deep()) {
         progressTimer_.start();
     }
-    Worker().Start({WithBudget(*figure_, budget_), targetView_, width, height, generation_});
+    // The automatic budget reads what the pixels did; the figure's own
+    // picture and a budget set by hand do not need it.
+    const bool evidence = autoBudget_ && !SameView(targetView_, history_->Own());
+    Worker().Start(
+        {WithBudget(*figure_, budget_), targetView_, width, height, generation_, evidence});
 }
 
 void Explorer::OnResult(ViewResult result) {

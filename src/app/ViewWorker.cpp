@@ -119,8 +119,11 @@ void ViewWorker::Draw(const ViewJob& job) {
                             picture_, onPass)) {
                 return;
             }
-            result.evidence = ProbeBudget(job.figure.params, job.view.plane,
-                                          {job.width, job.height, job.figure.scan.divisorExtra});
+            if (job.wantsEvidence) {
+                result.evidence =
+                    ProbeBudget(job.figure.params, job.view.plane,
+                                {job.width, job.height, job.figure.scan.divisorExtra});
+            }
         }
         result.pass = ViewPass::Exact;
         result.image = ToDisplayImage(picture_);

@@ -29,6 +29,9 @@ struct ViewJob {
     int width = 0;
     int height = 0;
     uint64_t generation = 0;
+    // Whether the result should say what the pixels did with the budget
+    // (a view of doubles then takes a probe after its exact pass).
+    bool wantsEvidence = false;
 };
 
 // A pass of a view, ready for the interface thread: the picture in the
