@@ -255,7 +255,7 @@ QString KeysPage() {
     QString html = QStringLiteral(
         "<p>Draw a figure from the menus. The figures of the plane (\"mandelbroot\", "
         "\"julia\", \"juliadragons\", \"dragons\", \"binary decomposition\") can then be "
-        "explored to any depth:</p><table cellspacing=\"0\" cellpadding=\"3\">");
+        "explored far past a double's precision:</p><table cellspacing=\"0\" cellpadding=\"3\">");
     for (const KeyHelp& k : KeysAndGestures()) {
         html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>")
                     .arg(Escaped(k.keys), Escaped(k.does));
