@@ -1,7 +1,9 @@
 // How closely a deep picture follows the direct iteration: draws a view of a
 // figure of the plane with the deep engine, then iterates every n-th pixel
 // directly in MPFR at the picture's precision and counts the pixels whose
-// colour agrees. Run by `scripts/bench --deep-check`.
+// colour agrees (EVERY 0: none), and prints a checksum of the whole picture.
+// Run by `scripts/bench --deep-check`. GALLERI_DEEP_LANES=off draws with the
+// pixels one at a time (the same picture, for timing the vector lanes).
 //   galleri_deep_check ITEM WxH ITERATIONS LEFT,RIGHT,BOTTOM,TOP [EVERY]
 #include <chrono>
 #include <cstdio>
@@ -25,6 +27,8 @@ int Run(const Command& command, int width, int height, int64_t iterations, const
     PlaneFigure figure = WithBudget(*command.Plane(), iterations);
     const DeepPicture picture = MakeDeepPicture(figure, view, width, height);
     DeepEngine engine;
+    const char* lanes = std::getenv("GALLERI_DEEP_LANES");
+    engine.SetLanes(lanes == nullptr || std::string(lanes) != "off");
     const auto start = std::chrono::steady_clock::now();
     engine.Prepare(picture);
     ScanGrid grid;
@@ -40,9 +44,12 @@ int Run(const Command& command, int width, int height, int64_t iterations, const
     const BigFloat stepRe = (view.right - view.left).WithPrecision(bits) / dw;
     const BigFloat stepIm = (view.top - view.bottom).WithPrecision(bits) / dh;
     int64_t same = 0, total = 0, k = 0;
+    uint64_t checksum = 1469598103934665603ull;  // FNV-1a over the colours
     for (int i = 0; i < width; ++i) {
         for (int j = 0; j < height; ++j, ++k) {
-            if (k % every != 0) {
+            checksum =
+                (checksum ^ colours[static_cast<size_t>(i) * grid.rows + j]) * 1099511628211ull;
+            if (every <= 0 || k % every != 0) {
                 continue;
             }
             const BigFloat re = view.left + stepRe * BigFloat(i, bits);
@@ -57,12 +64,13 @@ int Run(const Command& command, int width, int height, int64_t iterations, const
     std::printf(
         "%s %dx%d, %lld iterations, %ld bits: %lld of %lld sampled pixels agree (%.2f%%); "
         "%.2f s (orbits %.2f s, steps %.2f s, pixels %.2f s), %d references, %lld orbit "
-        "iterations, steps %.1f MB, %lld unresolved\n",
+        "iterations, steps %.1f MB, %lld unresolved; picture %016llx\n",
         command.caption, width, height, static_cast<long long>(iterations), bits,
-        static_cast<long long>(same), static_cast<long long>(total), 100.0 * same / total, seconds,
-        s.orbitSeconds, s.stepSeconds, s.pixelSeconds, s.references,
-        static_cast<long long>(s.orbitIterations), s.stepBytes / 1048576.0,
-        static_cast<long long>(s.unresolved));
+        static_cast<long long>(same), static_cast<long long>(total),
+        total > 0 ? 100.0 * same / total : 0.0, seconds, s.orbitSeconds, s.stepSeconds,
+        s.pixelSeconds, s.references, static_cast<long long>(s.orbitIterations),
+        s.stepBytes / 1048576.0, static_cast<long long>(s.unresolved),
+        static_cast<unsigned long long>(checksum));
     return 0;
 }
 

@@ -48,6 +48,12 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon) 
         const double r2 = (r * r).ToDouble();
         firstRadius2_[static_cast<size_t>(m - 1)] = orbit.IsTiny(m) || r2 < 0x1p-800 ? 0.0 : r2;
     }
+    records_.resize(static_cast<size_t>(last + 1));
+    for (int64_t m = 0; m <= last; ++m) {
+        const size_t t = static_cast<size_t>(m);
+        records_[t] = {orbit.re[t], orbit.im[t], m >= 1 && m < last ? firstRadius2_[t - 1] : 0.0,
+                       0.0};
+    }
     std::vector<BlaStep> packed(lower.size());
     std::transform(lower.begin(), lower.end(), packed.begin(), Packed);
     levels_.push_back(std::move(packed));
@@ -66,10 +72,23 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon) 
         levels_.push_back(std::move(packed));
         lower = std::move(upper);
     }
+    radiiFrom_.reserve(firstRadius2_.size() + 1);
+    for (size_t offset = 0; offset < firstRadius2_.size(); ++offset) {
+        radiiFrom_.push_back(radii_.size());
+        for (size_t k = 0; k < levels_.size() && (offset >> k) < levels_[k].size(); ++k) {
+            const BlaStep& step = levels_[k][offset >> k];
+            radii_.push_back(step.r2 * Pow2(step.r2e));
+            if ((offset >> k) & 1 || (offset & ((size_t{1} << k) - 1)) != 0) {
+                break;
+            }
+        }
+    }
+    radiiFrom_.push_back(radii_.size());
 }
 
 size_t BlaTable::Bytes() const {
-    size_t n = firstRadius2_.size() * sizeof(double);
+    size_t n = firstRadius2_.size() * sizeof(double) + records_.size() * sizeof(LaneRecord) +
+               radii_.size() * sizeof(double) + radiiFrom_.size() * sizeof(size_t);
     for (const auto& level : levels_) {
         n += level.size() * sizeof(BlaStep);
     }

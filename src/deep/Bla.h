@@ -30,6 +30,13 @@ struct BlaStep {
     bool Holds(double w2, int64_t s) const { return w2 < r2 * Pow2(r2e - 2 * s); }
 };
 
+// What the lanes of plain iterations read of an orbit at index m, in one
+// aligned load: Z_m, and the squared radius of the single step from m as
+// Find first tests it (0 where none holds, and at m = 0).
+struct alignas(32) LaneRecord {
+    double re, im, r2, unused;
+};
+
 class BlaTable {
   public:
     BlaTable() = default;
@@ -58,17 +65,29 @@ class BlaTable {
         int top = offset == 0 ? static_cast<int>(levels_.size()) - 1 : __builtin_ctzll(offset);
         top = std::min({top, static_cast<int>(levels_.size()) - 1,
                         63 - __builtin_clzll(static_cast<uint64_t>(most))});
-        // A longer step from m holds for fewer d (its radius is at most its
-        // first half's): the longest that holds by bisection. Level 0 holds,
-        // by the test above.
         int lo = 0;
-        while (lo < top) {
-            const int k = (lo + top + 1) / 2;
-            const size_t t = static_cast<size_t>(offset >> k);
-            if (t < levels_[k].size() && levels_[k][t].Holds(w2, s)) {
-                lo = k;
-            } else {
-                top = k - 1;
+        if (s == 0) {
+            // d is w itself: the radii of the steps from m side by side, in
+            // a double each, read one after the other (nearly always a few).
+            const size_t from = radiiFrom_[static_cast<size_t>(offset)];
+            const int count = static_cast<int>(radiiFrom_[static_cast<size_t>(offset) + 1] - from);
+            top = std::min(top, count - 1);
+            const double* radii = &radii_[from];
+            while (lo < top && w2 < radii[lo + 1]) {
+                ++lo;
+            }
+        } else {
+            // A longer step from m holds for fewer d (its radius is at most
+            // its first half's): the longest that holds by bisection. Level
+            // 0 holds, by the test above.
+            while (lo < top) {
+                const int k = (lo + top + 1) / 2;
+                const size_t t = static_cast<size_t>(offset >> k);
+                if (t < levels_[k].size() && levels_[k][t].Holds(w2, s)) {
+                    lo = k;
+                } else {
+                    top = k - 1;
+                }
             }
         }
         length = int64_t{1} << lo;
@@ -81,6 +100,10 @@ class BlaTable {
         return firstRadius2_.empty() ? nullptr : firstRadius2_.data();
     }
 
+    // Z_m and the single radii side by side for m = 0 .. last; null when
+    // there are no steps.
+    const LaneRecord* Records() const { return records_.empty() ? nullptr : records_.data(); }
+
     size_t Bytes() const;
 
   private:
@@ -88,6 +111,12 @@ class BlaTable {
     // The single steps' squared radii on their own, as doubles: most
     // iterations read only these, and the cache holds a long stretch of them.
     std::vector<double> firstRadius2_;
+    std::vector<LaneRecord> records_;
+    // For each m, the squared radii of the steps from m, level by level,
+    // as doubles (as Holds reads them for s = 0): radii_[radiiFrom_[m - 1]
+    // .. radiiFrom_[m]).
+    std::vector<double> radii_;
+    std::vector<size_t> radiiFrom_;
 };
 
 }  // namespace galleri

@@ -1,6 +1,7 @@
 #include "deep/DeepEngine.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <stdexcept>
@@ -35,6 +36,10 @@ FloatExp Wide(const BigFloat& x) {
 
 // How small d^2 must be beside 2Z d for a bilinear step to hold.
 constexpr double kStepEpsilon = 0x1p-50;
+
+// Pixels go to whoever is free in chunks of this many: neighbouring pixels
+// cost alike, far ones do not.
+constexpr size_t kChunk = 64;
 
 // Orbits are followed until their squared magnitude reaches this: far
 // enough past every figure's escape radius that a pixel near the reference
@@ -180,7 +185,7 @@ DeepEngine::Reference DeepEngine::MakeReferenceAt(BigFloat re, BigFloat im, doub
     return ref;
 }
 
-DeepPixel DeepEngine::Pixel(int column, int row, const Reference& ref) const {
+DeepOrbits DeepEngine::OrbitsOf(const Reference& ref) const {
     DeepOrbits orbits;
     orbits.reference = &ref.orbit;
     orbits.critical = critical_.Empty() ? nullptr : &critical_;
@@ -188,39 +193,54 @@ DeepPixel DeepEngine::Pixel(int column, int row, const Reference& ref) const {
     orbits.criticalSteps = &criticalSteps_;
     orbits.pointRe = ref.pointRe;
     orbits.pointIm = ref.pointIm;
+    return orbits;
+}
+
+ComplexExp DeepEngine::QuadraticDelta(int column, int row, const Reference& ref) const {
     // Both differences are whole multiples of one step each, rounded once.
+    const FloatExp dre = FloatExp::Of(column - ref.column) * stepReWide_;
+    const FloatExp dim = FloatExp::Of(ref.row - row) * stepImWide_;
+    return ComplexExp::Of(dre, dim);
+}
+
+DeepPixel DeepEngine::Pixel(int column, int row, const Reference& ref) const {
+    const DeepOrbits orbits = OrbitsOf(ref);
     if (Quadratic(picture_.params.kind)) {
-        const FloatExp dre = FloatExp::Of(column - ref.column) * stepReWide_;
-        const FloatExp dim = FloatExp::Of(ref.row - row) * stepImWide_;
-        return PerturbQuadratic(picture_.params, picture_.budget, orbits, ComplexExp::Of(dre, dim));
+        return PerturbQuadratic(picture_.params, picture_.budget, orbits,
+                                QuadraticDelta(column, row, ref));
     }
     const double dre = (column - ref.column) * stepRe_;
     const double dim = -(row - ref.row) * stepIm_;
     return PerturbPixel(picture_.params, picture_.budget, orbits, dre, dim);
 }
 
+void DeepEngine::QuadraticPixels(const int64_t* todo, size_t count, const Reference& ref,
+                                 DeepPixel* out) const {
+    std::array<ComplexExp, kChunk> deltas;
+    const int height = picture_.height;
+    for (size_t t = 0; t < count; ++t) {
+        deltas[t] = QuadraticDelta(static_cast<int>(todo[t] / height),
+                                   static_cast<int>(todo[t] % height), ref);
+    }
+    PerturbQuadraticMany(picture_.params, picture_.budget, OrbitsOf(ref), deltas.data(), count, out,
+                         lanes_);
+}
+
 template <typename Work>
 void DeepEngine::RunPixels(size_t count, Work work) {
-    // Chunks of 64 pixels to whoever is free: neighbouring pixels cost
-    // alike, far ones do not.
     std::atomic<size_t> next{0};
     auto run = [&](int) {
         for (;;) {
             if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) {
                 return;
             }
-            const size_t at = next.fetch_add(64);
-            if (at < count) {
-                progress_.pixels.fetch_add(std::min<size_t>(64, count - at),
-                                           std::memory_order_relaxed);
-            }
+            const size_t at = next.fetch_add(kChunk);
             if (at >= count) {
                 return;
             }
-            const size_t end = std::min(count, at + 64);
-            for (size_t t = at; t < end; ++t) {
-                work(t);
-            }
+            const size_t end = std::min(count, at + kChunk);
+            progress_.pixels.fetch_add(end - at, std::memory_order_relaxed);
+            work(at, end);
         }
     };
     struct Task {
@@ -262,31 +282,39 @@ bool DeepEngine::ComputePicture() {
     std::atomic<int64_t> maxEscaped{-1};
     std::atomic<int64_t> reached{0};
     std::atomic<int64_t> near{0};
+    const bool quadratic = Quadratic(picture_.params.kind);
+    auto Tally = [&](int64_t k, const DeepPixel& px) {
+        colours_[static_cast<size_t>(k)] = DeepColour(picture_.params, picture_.budget, px);
+        glitchedAt[static_cast<size_t>(k)] = px.glitched ? px.glitchedAt : -1;
+        if (px.n >= picture_.budget) {
+            reached.fetch_add(1, std::memory_order_relaxed);
+            return;
+        }
+        if (px.n > picture_.budget / 2) {
+            near.fetch_add(1, std::memory_order_relaxed);
+        }
+        int64_t seen = maxEscaped.load(std::memory_order_relaxed);
+        while (px.n > seen &&
+               !maxEscaped.compare_exchange_weak(seen, px.n, std::memory_order_relaxed)) {
+        }
+    };
     while (!todo.empty()) {
         const size_t refs = references_.size();
-        RunPixels(todo.size(), [&](size_t t) {
-            const int64_t k = todo[t];
-            const int column = static_cast<int>(k / height);
-            const int row = static_cast<int>(k % height);
-            DeepPixel px;
-            for (size_t r = firstRef; r < refs; ++r) {
-                px = Pixel(column, row, references_[r]);
-                if (!px.glitched) {
-                    break;
-                }
+        RunPixels(todo.size(), [&](size_t begin, size_t end) {
+            std::array<DeepPixel, kChunk> first;
+            if (quadratic) {
+                QuadraticPixels(&todo[begin], end - begin, references_[firstRef], first.data());
             }
-            colours_[static_cast<size_t>(k)] = DeepColour(picture_.params, picture_.budget, px);
-            glitchedAt[static_cast<size_t>(k)] = px.glitched ? px.glitchedAt : -1;
-            if (px.n >= picture_.budget) {
-                reached.fetch_add(1, std::memory_order_relaxed);
-            } else {
-                if (px.n > picture_.budget / 2) {
-                    near.fetch_add(1, std::memory_order_relaxed);
+            for (size_t t = begin; t < end; ++t) {
+                const int64_t k = todo[t];
+                const int column = static_cast<int>(k / height);
+                const int row = static_cast<int>(k % height);
+                DeepPixel px =
+                    quadratic ? first[t - begin] : Pixel(column, row, references_[firstRef]);
+                for (size_t r = firstRef + 1; px.glitched && r < refs; ++r) {
+                    px = Pixel(column, row, references_[r]);
                 }
-                int64_t seen = maxEscaped.load(std::memory_order_relaxed);
-                while (px.n > seen &&
-                       !maxEscaped.compare_exchange_weak(seen, px.n, std::memory_order_relaxed)) {
-                }
+                Tally(k, px);
             }
         });
         if (cancel_ != nullptr && cancel_->load()) {
@@ -335,10 +363,25 @@ void DeepEngine::ComputeSample(int step, std::vector<uint32_t>& out) {
     const int columns = (picture_.width + step - 1) / step;
     const int rows = (picture_.height + step - 1) / step;
     out.assign(static_cast<size_t>(columns) * static_cast<size_t>(rows), 0);
-    RunPixels(out.size(), [&](size_t t) {
-        const int column = static_cast<int>(t / static_cast<size_t>(rows)) * step;
-        const int row = static_cast<int>(t % static_cast<size_t>(rows)) * step;
-        out[t] = DeepColour(picture_.params, picture_.budget, Pixel(column, row, references_[0]));
+    const bool quadratic = Quadratic(picture_.params.kind);
+    const int height = picture_.height;
+    RunPixels(out.size(), [&](size_t begin, size_t end) {
+        std::array<int64_t, kChunk> todo;
+        std::array<DeepPixel, kChunk> pixels;
+        for (size_t t = begin; t < end; ++t) {
+            const int column = static_cast<int>(t / static_cast<size_t>(rows)) * step;
+            const int row = static_cast<int>(t % static_cast<size_t>(rows)) * step;
+            todo[t - begin] = int64_t{column} * height + row;
+            if (!quadratic) {
+                pixels[t - begin] = Pixel(column, row, references_[0]);
+            }
+        }
+        if (quadratic) {
+            QuadraticPixels(todo.data(), end - begin, references_[0], pixels.data());
+        }
+        for (size_t t = begin; t < end; ++t) {
+            out[t] = DeepColour(picture_.params, picture_.budget, pixels[t - begin]);
+        }
     });
 }
 

@@ -94,6 +94,10 @@ class DeepEngine : public EscapeEngine {
     const Progress& GetProgress() const { return progress_; }
     // Bits of the picture's arithmetic.
     long Precision() const { return bits_; }
+    // Whether z^2 + c's pixels may run their plain iterations side by side
+    // in vector lanes where the CPU has them (the default): the same
+    // colours either way.
+    void SetLanes(bool on) { lanes_ = on; }
 
   private:
     struct Reference {
@@ -119,6 +123,12 @@ class DeepEngine : public EscapeEngine {
     };
     std::optional<KeptOrbit> kept_;
     DeepPixel Pixel(int column, int row, const Reference& ref) const;
+    DeepOrbits OrbitsOf(const Reference& ref) const;
+    ComplexExp QuadraticDelta(int column, int row, const Reference& ref) const;
+    // Pixels k = todo[begin .. end) (column * height + row) of z^2 + c
+    // against the reference r, into out[0 ..).
+    void QuadraticPixels(const int64_t* todo, size_t count, const Reference& ref,
+                         DeepPixel* out) const;
     template <typename Work>
     void RunPixels(size_t count, Work work);
 
@@ -137,6 +147,7 @@ class DeepEngine : public EscapeEngine {
     Progress progress_;
     std::vector<uint32_t> colours_;  // the whole picture, column after column
     bool computed_ = false;
+    bool lanes_ = true;
 };
 
 }  // namespace galleri

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "deep/FloatExp.h"
@@ -18,5 +19,12 @@ namespace galleri {
 // where d^2 can outweigh 2Z d (the start 0, a minibrot's nucleus).
 DeepPixel PerturbQuadratic(const EscapeParams& params, int64_t budget, const DeepOrbits& orbits,
                            ComplexExp delta);
+
+// PerturbQuadratic for the pixels deltas[0 .. count) into out[], the same
+// pixels bit for bit; with `lanes`, where the CPU has AVX2, the plain
+// iterations of several pixels run side by side.
+void PerturbQuadraticMany(const EscapeParams& params, int64_t budget, const DeepOrbits& orbits,
+                          const ComplexExp* deltas, size_t count, DeepPixel* out,
+                          bool lanes = true);
 
 }  // namespace galleri

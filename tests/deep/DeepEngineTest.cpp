@@ -297,5 +297,45 @@ TEST(DeepEngine, SameForEveryThreadCountAndBlock) {
     EXPECT_EQ(a, b);
 }
 
+// The plain iterations in vector lanes give the pixels of the one-at-a-time
+// loop, bit for bit: with d held plainly and scaled, through the tiny
+// iterates by a nucleus, and on a Julia set's two orbits.
+TEST(DeepEngine, LanesGiveTheSamePixels) {
+    // Beside the 1e-100 minibrot (bench/deep/locations' minibrot-1e100.kfr)
+    // each pixel's last 2500 iterations or so are plain ones in the lanes.
+    const Centre minibrot1e100 =
+        At("-0.743645658690731898776413591751195133017692711768258159893140373149368168157116836"
+           "5950330146507727308826359818811352795369342",
+           "0.1318245152531043918568233282564282889875391986881476964971944464080696586065446084"
+           "8867722932018280332301424511209375012354672");
+    const std::vector<DeepCase> cases = {
+        {"mandelbrot by the 1e-100 minibrot", Params(IK::Mandelbrot, 1), 40000, minibrot1e100,
+         "1e-100", 0, 1, 16, 9},
+        {"mandelbrot at i, 1e-60", Params(IK::Mandelbrot, 20593), 3000, At("0", "1"), "1e-60", 0, 1,
+         40, 30},
+        {"mandelbrot at i, 1e-300", Params(IK::Mandelbrot, 20593), 3000, At("0", "1"), "1e-300", 0,
+         1, 24, 18},
+        {"mandelbrot by a minibrot's nucleus, 3e-311", Params(IK::Mandelbrot, 1), 60000,
+         At(kMinibrotRe, kMinibrotIm), "3e-311", 0, 1, 12, 9},
+        {"julia j_9 at beta, 1e-80", Params(IK::Julia, 1, -1.258842, 0.06533), 1000,
+         Root(-1.258842, 0.06533, false), "1e-80", 0, 1, 24, 18},
+    };
+    for (const DeepCase& c : cases) {
+        const DeepPicture picture = Picture(c, c.width, c.height);
+        ScanGrid grid;
+        grid.columns = c.width + 1;
+        grid.rows = c.height + 1;
+        std::vector<uint32_t> colours[2];
+        for (int lanes = 0; lanes < 2; ++lanes) {
+            DeepEngine engine(2);
+            engine.SetLanes(lanes == 1);
+            ASSERT_TRUE(engine.Prepare(picture));
+            colours[lanes].resize(static_cast<size_t>(grid.columns) * grid.rows);
+            engine.ComputeColumns(c.params, grid, 0, grid.columns, colours[lanes].data());
+        }
+        EXPECT_EQ(colours[0], colours[1]) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace galleri
