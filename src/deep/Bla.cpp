@@ -27,7 +27,8 @@ BlaStep Packed(const WideStep& w) {
 
 }  // namespace
 
-BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon) {
+BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon, int shortest)
+    : shortest_(shortest) {
     const int64_t last = orbit.Last();
     if (last < 2) {
         return;
@@ -35,7 +36,6 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon) 
     const FloatExp zero{}, two = FloatExp::Of(2), twoEpsilon = FloatExp::Of(2 * epsilon);
     // One step from m to m + 1 for m = 1 .. last - 1.
     std::vector<WideStep> lower(static_cast<size_t>(last - 1));
-    firstRadius2_.resize(lower.size());
     for (int64_t m = 1; m < last; ++m) {
         const ComplexExp z = orbit.Wide(m);
         const FloatExp size = z.Abs();
@@ -43,16 +43,6 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon) 
         const FloatExp r = Max(zero, Min(twoEpsilon * size, two - size));
         WideStep& step = lower[static_cast<size_t>(m - 1)];
         step = {z * ComplexExp::Of(2, 0), ComplexExp::Of(1, 0), r};
-        // The pixels compare the single radii as doubles: none where the
-        // iterate is tiny (those pixels step in wide exponent).
-        const double r2 = (r * r).ToDouble();
-        firstRadius2_[static_cast<size_t>(m - 1)] = orbit.IsTiny(m) || r2 < 0x1p-800 ? 0.0 : r2;
-    }
-    records_.resize(static_cast<size_t>(last + 1));
-    for (int64_t m = 0; m <= last; ++m) {
-        const size_t t = static_cast<size_t>(m);
-        records_[t] = {orbit.re[t], orbit.im[t], m >= 1 && m < last ? firstRadius2_[t - 1] : 0.0,
-                       0.0};
     }
     std::vector<BlaStep> packed(lower.size());
     std::transform(lower.begin(), lower.end(), packed.begin(), Packed);
@@ -72,8 +62,31 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon) 
         levels_.push_back(std::move(packed));
         lower = std::move(upper);
     }
-    radiiFrom_.reserve(firstRadius2_.size() + 1);
-    for (size_t offset = 0; offset < firstRadius2_.size(); ++offset) {
+    // The shortest steps' radii as doubles, the pixels' first test: none
+    // where the iterate is tiny (those pixels step in wide exponent), nor
+    // from an index the shortest steps do not start from.
+    const size_t count = levels_[0].size();
+    firstRadius2_.assign(count, 0.0);
+    const size_t aligned = (size_t{1} << shortest_) - 1;
+    for (size_t offset = 0; shortest_ < static_cast<int>(levels_.size()) && offset < count;
+         ++offset) {
+        const size_t t = offset >> shortest_;
+        if ((offset & aligned) != 0 || t >= levels_[shortest_].size()) {
+            continue;
+        }
+        const BlaStep& step = levels_[shortest_][t];
+        const double r2 = step.r2 * Pow2(step.r2e);
+        const int64_t m = static_cast<int64_t>(offset) + 1;
+        firstRadius2_[offset] = orbit.IsTiny(m) || r2 < 0x1p-800 ? 0.0 : r2;
+    }
+    records_.resize(static_cast<size_t>(last + 1));
+    for (int64_t m = 0; m <= last; ++m) {
+        const size_t t = static_cast<size_t>(m);
+        records_[t] = {orbit.re[t], orbit.im[t], m >= 1 && m < last ? firstRadius2_[t - 1] : 0.0,
+                       0.0};
+    }
+    radiiFrom_.reserve(count + 1);
+    for (size_t offset = 0; offset < count; ++offset) {
         radiiFrom_.push_back(radii_.size());
         for (size_t k = 0; k < levels_.size() && (offset >> k) < levels_[k].size(); ++k) {
             const BlaStep& step = levels_[k][offset >> k];

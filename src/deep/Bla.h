@@ -43,7 +43,9 @@ class BlaTable {
     // For the orbit of a pixel's reference; dcMax is the largest |dc| of
     // the pixels that use it (0 for the Julia sets, whose maps have no
     // parameter difference).
-    BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon);
+    // Its steps are of 2^shortest iterations or more: a shorter one costs
+    // more than the plain iterations it skips.
+    BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon, int shortest = 0);
 
     // The longest step from reference index m of at most `most` iterations
     // that holds for d = w 2^s, |w|^2 = w2 and d2 = |d|^2 rounded to a
@@ -51,13 +53,13 @@ class BlaTable {
     // iterations.
     const BlaStep* Find(int64_t m, double w2, int64_t s, double d2, int64_t most,
                         int64_t& length) const {
-        if (m < 1 || most < 1 || levels_.empty()) {
+        if (m < 1 || most < (int64_t{1} << shortest_) || levels_.empty()) {
             return nullptr;
         }
         const int64_t offset = m - 1;
-        // A longer step never holds where its first single step does not:
-        // most iterations end here. The single radii are doubles (0 where
-        // they would not be), and a d2 rounded to 0 is below all of them.
+        // A longer step never holds where the shortest from m does not: most
+        // iterations end here. Those radii are doubles (0 where there is no
+        // such step), and a d2 rounded to 0 is below all of them.
         if (static_cast<size_t>(offset) >= firstRadius2_.size() ||
             !(d2 < firstRadius2_[static_cast<size_t>(offset)])) {
             return nullptr;
@@ -65,7 +67,7 @@ class BlaTable {
         int top = offset == 0 ? static_cast<int>(levels_.size()) - 1 : __builtin_ctzll(offset);
         top = std::min({top, static_cast<int>(levels_.size()) - 1,
                         63 - __builtin_clzll(static_cast<uint64_t>(most))});
-        int lo = 0;
+        int lo = shortest_;
         if (s == 0) {
             // d is w itself: the radii of the steps from m side by side, in
             // a double each, read one after the other (nearly always a few).
@@ -78,8 +80,8 @@ class BlaTable {
             }
         } else {
             // A longer step from m holds for fewer d (its radius is at most
-            // its first half's): the longest that holds by bisection. Level
-            // 0 holds, by the test above.
+            // its first half's): the longest that holds by bisection. The
+            // shortest holds, by the test above.
             while (lo < top) {
                 const int k = (lo + top + 1) / 2;
                 const size_t t = static_cast<size_t>(offset >> k);
@@ -94,8 +96,8 @@ class BlaTable {
         return &levels_[lo][static_cast<size_t>(offset >> lo)];
     }
 
-    // The single steps' squared radii (Find's first test), from m = 1 on;
-    // null when there are none.
+    // The shortest steps' squared radii (Find's first test), from m = 1 on,
+    // 0 where none starts; null when there are none.
     const double* FirstRadii2() const {
         return firstRadius2_.empty() ? nullptr : firstRadius2_.data();
     }
@@ -107,8 +109,9 @@ class BlaTable {
     size_t Bytes() const;
 
   private:
+    int shortest_ = 0;
     std::vector<std::vector<BlaStep>> levels_;
-    // The single steps' squared radii on their own, as doubles: most
+    // The shortest steps' squared radii on their own, as doubles: most
     // iterations read only these, and the cache holds a long stretch of them.
     std::vector<double> firstRadius2_;
     std::vector<LaneRecord> records_;

@@ -36,6 +36,9 @@ FloatExp Wide(const BigFloat& x) {
 
 // How small d^2 must be beside 2Z d for a bilinear step to hold.
 constexpr double kStepEpsilon = 0x1p-50;
+// Bilinear steps of 64 iterations or more: a shorter one costs about as
+// much as the plain iterations it would skip, and these run side by side.
+constexpr int kShortestStep = 6;
 
 // Pixels go to whoever is free in chunks of this many: neighbouring pixels
 // cost alike, far ones do not.
@@ -123,7 +126,7 @@ bool DeepEngine::Prepare(const DeepPicture& picture, const std::atomic<bool>* ca
         stats_.orbitIterations += critical_.Last();
         if (Quadratic(picture.params.kind)) {
             const auto tables = std::chrono::steady_clock::now();
-            criticalSteps_ = BlaTable(critical_, FloatExp{}, kStepEpsilon);
+            criticalSteps_ = BlaTable(critical_, FloatExp{}, kStepEpsilon, kShortestStep);
             stats_.stepSeconds += Seconds(tables);
             stats_.stepBytes += criticalSteps_.Bytes();
         }
@@ -177,8 +180,8 @@ DeepEngine::Reference DeepEngine::MakeReferenceAt(BigFloat re, BigFloat im, doub
             FloatExp::Of(std::max(std::fabs(row), std::fabs(picture_.height - row))) * stepImWide_;
         const FloatExp far = ComplexExp::Of(farRe, farIm).Abs();
         const auto tables = std::chrono::steady_clock::now();
-        ref.steps =
-            BlaTable(ref.orbit, JuliaType(picture_.params.kind) ? FloatExp{} : far, kStepEpsilon);
+        ref.steps = BlaTable(ref.orbit, JuliaType(picture_.params.kind) ? FloatExp{} : far,
+                             kStepEpsilon, kShortestStep);
         stats_.stepSeconds += Seconds(tables);
         stats_.stepBytes += ref.steps.Bytes();
     }

@@ -1,4 +1,4 @@
-// The plain iterations of four pixels side by side in AVX2 lanes. Compiled
+// The plain iterations of eight pixels side by side in AVX2 lanes. Compiled
 // with -mavx2 and no -mfma: each lane makes the scalar loop's operations in
 // its order, so a pixel comes out the same bit for bit whichever way it ran.
 
@@ -17,10 +17,9 @@ namespace galleri {
 
 namespace {
 
-constexpr int kLanes = 4;
+constexpr int kLanes = 8;
 // Plain iterations in a row that take a pixel into the lanes.
 constexpr int64_t kWarm = 16;
-
 
 // The lanes' state between runs: a pixel's plain-iteration state as the
 // walk's Pace holds it, one array entry a lane.
@@ -61,57 +60,64 @@ struct Stops {
     int needs = 0, drifted = 0;
 };
 
-// Plain iterations in every lane together until one lane's next needs more
-// or its w drifted. kAnyScaled: some lane has s != 0 (else d is w itself).
-template <bool kAnyScaled>
-Stops RunLanes(Lanes& lanes) {
-    int64_t limit = lanes.stop[0] - lanes.m[0];
-    for (int l = 1; l < kLanes; ++l) {
-        limit = std::min(limit, lanes.stop[l] - lanes.m[l]);
+// Four lanes in the registers of one AVX2 vector each: their plain
+// iteration, in two halves so that the lanes' tests come before any lane
+// changes. kScaled: some lane has s != 0 (else d is w itself).
+template <bool kScaled>
+struct Quad {
+    const LaneRecord* r[4];
+    __m256d wr, wi, x2, y2, scale, ur, ui, scaled;
+    // What the test read, for the iteration that follows it.
+    __m256d Zr, Zi, dr, di, zr2, zi2;
+
+    Quad(const Lanes& lanes, int first) {
+        for (int l = 0; l < 4; ++l) {
+            r[l] = lanes.records[first + l] + lanes.m[first + l];
+        }
+        wr = _mm256_load_pd(&lanes.wr[first]);
+        wi = _mm256_load_pd(&lanes.wi[first]);
+        x2 = _mm256_load_pd(&lanes.x2[first]);
+        y2 = _mm256_load_pd(&lanes.y2[first]);
+        scale = _mm256_load_pd(&lanes.scale[first]);
+        ur = _mm256_load_pd(&lanes.ur[first]);
+        ui = _mm256_load_pd(&lanes.ui[first]);
+        scaled = _mm256_castsi256_pd(
+            _mm256_load_si256(reinterpret_cast<const __m256i*>(&lanes.scaled[first])));
     }
-    const LaneRecord* r0 = lanes.records[0] + lanes.m[0];
-    const LaneRecord* r1 = lanes.records[1] + lanes.m[1];
-    const LaneRecord* r2 = lanes.records[2] + lanes.m[2];
-    const LaneRecord* r3 = lanes.records[3] + lanes.m[3];
-    __m256d wr = _mm256_load_pd(lanes.wr.data()), wi = _mm256_load_pd(lanes.wi.data());
-    __m256d x2 = _mm256_load_pd(lanes.x2.data()), y2 = _mm256_load_pd(lanes.y2.data());
-    const __m256d scale = _mm256_load_pd(lanes.scale.data());
-    const __m256d ur = _mm256_load_pd(lanes.ur.data()), ui = _mm256_load_pd(lanes.ui.data());
-    const __m256d scaled = _mm256_castsi256_pd(
-        _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes.scaled.data())));
-    const __m256d four = _mm256_set1_pd(4.0);
-    const __m256d low = _mm256_set1_pd(0x1p-128), high = _mm256_set1_pd(0x1p128);
-    const __m256d floor = _mm256_set1_pd(0x1p-1000);
-    Stops stops;
-    int64_t k = 0;
-    for (; k < limit; ++k) {
-        // Z and the single step's radius of each lane's index, transposed.
-        const __m256d a = _mm256_load_pd(&r0[k].re), b = _mm256_load_pd(&r1[k].re);
-        const __m256d c = _mm256_load_pd(&r2[k].re), d = _mm256_load_pd(&r3[k].re);
+    void Store(Lanes& lanes, int first) const {
+        _mm256_store_pd(&lanes.wr[first], wr);
+        _mm256_store_pd(&lanes.wi[first], wi);
+        _mm256_store_pd(&lanes.x2[first], x2);
+        _mm256_store_pd(&lanes.y2[first], y2);
+    }
+    // The lanes whose iteration k needs more than a plain one: nearer 0
+    // than to the reference, escaped by the lagging test, or a step holds.
+    int Needs(int64_t k) {
+        // Z and the shortest step's radius of each lane's index, transposed.
+        const __m256d a = _mm256_load_pd(&r[0][k].re), b = _mm256_load_pd(&r[1][k].re);
+        const __m256d c = _mm256_load_pd(&r[2][k].re), d = _mm256_load_pd(&r[3][k].re);
         const __m256d ab0 = _mm256_unpacklo_pd(a, b), ab1 = _mm256_unpackhi_pd(a, b);
         const __m256d cd0 = _mm256_unpacklo_pd(c, d), cd1 = _mm256_unpackhi_pd(c, d);
-        const __m256d Zr = _mm256_permute2f128_pd(ab0, cd0, 0x20);
-        const __m256d Zi = _mm256_permute2f128_pd(ab1, cd1, 0x20);
+        Zr = _mm256_permute2f128_pd(ab0, cd0, 0x20);
+        Zi = _mm256_permute2f128_pd(ab1, cd1, 0x20);
         const __m256d radius2 = _mm256_permute2f128_pd(ab0, cd0, 0x31);
-
-        const __m256d dr = kAnyScaled ? _mm256_mul_pd(scale, wr) : wr;
-        const __m256d di = kAnyScaled ? _mm256_mul_pd(scale, wi) : wi;
+        dr = kScaled ? _mm256_mul_pd(scale, wr) : wr;
+        di = kScaled ? _mm256_mul_pd(scale, wi) : wi;
         const __m256d zr = _mm256_add_pd(Zr, dr), zi = _mm256_add_pd(Zi, di);
-        const __m256d zr2 = _mm256_mul_pd(zr, zr), zi2 = _mm256_mul_pd(zi, zi);
+        zr2 = _mm256_mul_pd(zr, zr);
+        zi2 = _mm256_mul_pd(zi, zi);
         const __m256d dd = _mm256_add_pd(_mm256_mul_pd(dr, dr), _mm256_mul_pd(di, di));
-        // Nearer 0 than to the reference, escaped by the lagging test, or a
-        // step holds: the lane needs Advance.
         const __m256d needs =
             _mm256_or_pd(_mm256_or_pd(_mm256_cmp_pd(_mm256_add_pd(zr2, zi2), dd, _CMP_LT_OQ),
-                                      _mm256_cmp_pd(_mm256_add_pd(x2, y2), four, _CMP_NLT_UQ)),
+                                      _mm256_cmp_pd(_mm256_add_pd(x2, y2), four(), _CMP_NLT_UQ)),
                          _mm256_cmp_pd(dd, radius2, _CMP_LT_OQ));
-        stops.needs = _mm256_movemask_pd(needs);
-        if (stops.needs != 0) {
-            break;
-        }
+        return _mm256_movemask_pd(needs);
+    }
+    // The iteration Needs tested: d' = (2Z + d) d + dc on d's scale. The
+    // lanes whose w left its range.
+    int Iterate() {
         x2 = zr2;
         y2 = zi2;
-        // d' = (2Z + d) d + dc, on d's scale.
         const __m256d tr = _mm256_add_pd(_mm256_add_pd(Zr, Zr), dr);
         const __m256d ti = _mm256_add_pd(_mm256_add_pd(Zi, Zi), di);
         const __m256d nr =
@@ -121,22 +127,44 @@ Stops RunLanes(Lanes& lanes) {
         wr = nr;
         wi = ni;
         const __m256d w2 = _mm256_add_pd(_mm256_mul_pd(nr, nr), _mm256_mul_pd(ni, ni));
-        __m256d drifted = _mm256_andnot_pd(scaled, _mm256_cmp_pd(w2, floor, _CMP_LT_OQ));
-        if (kAnyScaled) {
-            const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(w2, low, _CMP_GT_OQ),
-                                                 _mm256_cmp_pd(w2, high, _CMP_LT_OQ));
+        __m256d drifted =
+            _mm256_andnot_pd(scaled, _mm256_cmp_pd(w2, _mm256_set1_pd(0x1p-1000), _CMP_LT_OQ));
+        if (kScaled) {
+            const __m256d inside =
+                _mm256_and_pd(_mm256_cmp_pd(w2, _mm256_set1_pd(0x1p-128), _CMP_GT_OQ),
+                              _mm256_cmp_pd(w2, _mm256_set1_pd(0x1p128), _CMP_LT_OQ));
             drifted = _mm256_or_pd(drifted, _mm256_andnot_pd(inside, scaled));
         }
-        stops.drifted = _mm256_movemask_pd(drifted);
+        return _mm256_movemask_pd(drifted);
+    }
+    static __m256d four() { return _mm256_set1_pd(4.0); }
+};
+
+// Plain iterations in every lane together until one lane's next needs more
+// or its w drifted. Two vectors of four, so that the chain of one
+// iteration's dependent operations runs beside the other's.
+template <bool kScaled>
+Stops RunLanes(Lanes& lanes) {
+    int64_t limit = lanes.stop[0] - lanes.m[0];
+    for (int l = 1; l < kLanes; ++l) {
+        limit = std::min(limit, lanes.stop[l] - lanes.m[l]);
+    }
+    Quad<kScaled> low(lanes, 0), high(lanes, 4);
+    Stops stops;
+    int64_t k = 0;
+    for (; k < limit; ++k) {
+        stops.needs = low.Needs(k) | (high.Needs(k) << 4);
+        if (stops.needs != 0) {
+            break;
+        }
+        stops.drifted = low.Iterate() | (high.Iterate() << 4);
         if (stops.drifted != 0) {
             ++k;
             break;
         }
     }
-    _mm256_store_pd(lanes.wr.data(), wr);
-    _mm256_store_pd(lanes.wi.data(), wi);
-    _mm256_store_pd(lanes.x2.data(), x2);
-    _mm256_store_pd(lanes.y2.data(), y2);
+    low.Store(lanes, 0);
+    high.Store(lanes, 4);
     for (int l = 0; l < kLanes; ++l) {
         lanes.m[l] += k;
         lanes.n[l] += k;
