@@ -10,8 +10,8 @@
 namespace galleri {
 
 // PerturbQuadratic for pixels deltas[0 .. count) into out[], the plain
-// iterations of four of them side by side in AVX2 lanes. Only on a CPU that
-// has AVX2.
+// iterations of eight of them side by side in AVX2 lanes. Only on a CPU
+// that has AVX2.
 void PerturbQuadraticLanesAvx2(const EscapeParams& params, int64_t budget, const DeepOrbits& orbits,
                                const ComplexExp* deltas, size_t count, DeepPixel* out);
 

@@ -8,57 +8,11 @@
 
 #include <immintrin.h>
 
-#include <array>
-#include <optional>
-
-#include "deep/QuadraticWalk.h"
+#include "deep/QuadraticLaneDriver.h"
 
 namespace galleri {
 
 namespace {
-
-constexpr int kLanes = 8;
-// Plain iterations in a row that take a pixel into the lanes.
-constexpr int64_t kWarm = 16;
-
-// The lanes' state between runs: a pixel's plain-iteration state as the
-// walk's Pace holds it, one array entry a lane.
-struct Lanes {
-    alignas(32) std::array<double, kLanes> wr{}, wi{}, scale{}, ur{}, ui{}, x2{}, y2{};
-    alignas(32) std::array<int64_t, kLanes> scaled{};  // all ones where s != 0
-    std::array<const LaneRecord*, kLanes> records{};
-    std::array<int64_t, kLanes> m{}, n{}, stop{};
-
-    void Load(int lane, const Walk::Pace& pace, bool isScaled) {
-        wr[lane] = pace.wr;
-        wi[lane] = pace.wi;
-        scale[lane] = pace.scale;
-        ur[lane] = pace.ur;
-        ui[lane] = pace.ui;
-        x2[lane] = pace.x2;
-        y2[lane] = pace.y2;
-        scaled[lane] = isScaled ? -1 : 0;
-        records[lane] = pace.records;
-        m[lane] = pace.m;
-        n[lane] = pace.n;
-        stop[lane] = pace.stop;
-    }
-    void Store(int lane, Walk::Pace& pace, bool drifted) const {
-        pace.wr = wr[lane];
-        pace.wi = wi[lane];
-        pace.x2 = x2[lane];
-        pace.y2 = y2[lane];
-        pace.m = m[lane];
-        pace.n = n[lane];
-        pace.drifted = drifted;
-    }
-};
-
-// Why the lanes stopped: per lane, whether its next iteration needs more
-// than a plain one, and whether its w left its range in the last one.
-struct Stops {
-    int needs = 0, drifted = 0;
-};
 
 // Four lanes in the registers of one AVX2 vector each: their plain
 // iteration, in two halves so that the lanes' tests come before any lane
@@ -70,7 +24,7 @@ struct Quad {
     // What the test read, for the iteration that follows it.
     __m256d Zr, Zi, dr, di, zr2, zi2;
 
-    Quad(const Lanes& lanes, int first) {
+    Quad(const Lanes<8>& lanes, int first) {
         for (int l = 0; l < 4; ++l) {
             r[l] = lanes.records[first + l] + lanes.m[first + l];
         }
@@ -84,7 +38,7 @@ struct Quad {
         scaled = _mm256_castsi256_pd(
             _mm256_load_si256(reinterpret_cast<const __m256i*>(&lanes.scaled[first])));
     }
-    void Store(Lanes& lanes, int first) const {
+    void Store(Lanes<8>& lanes, int first) const {
         _mm256_store_pd(&lanes.wr[first], wr);
         _mm256_store_pd(&lanes.wi[first], wi);
         _mm256_store_pd(&lanes.x2[first], x2);
@@ -144,9 +98,9 @@ struct Quad {
 // or its w drifted. Two vectors of four, so that the chain of one
 // iteration's dependent operations runs beside the other's.
 template <bool kScaled>
-Stops RunLanes(Lanes& lanes) {
+Stops RunLanes(Lanes<8>& lanes) {
     int64_t limit = lanes.stop[0] - lanes.m[0];
-    for (int l = 1; l < kLanes; ++l) {
+    for (int l = 1; l < 8; ++l) {
         limit = std::min(limit, lanes.stop[l] - lanes.m[l]);
     }
     Quad<kScaled> low(lanes, 0), high(lanes, 4);
@@ -165,7 +119,7 @@ Stops RunLanes(Lanes& lanes) {
     }
     low.Store(lanes, 0);
     high.Store(lanes, 4);
-    for (int l = 0; l < kLanes; ++l) {
+    for (int l = 0; l < 8; ++l) {
         lanes.m[l] += k;
         lanes.n[l] += k;
         if (lanes.m[l] >= lanes.stop[l]) {
@@ -179,92 +133,9 @@ Stops RunLanes(Lanes& lanes) {
 
 void PerturbQuadraticLanesAvx2(const EscapeParams& params, int64_t budget, const DeepOrbits& orbits,
                                const ComplexExp* deltas, size_t count, DeepPixel* out) {
-    std::array<std::optional<Walk>, kLanes> walks;
-    std::array<size_t, kLanes> pixel{};
-    Lanes lanes;
-    size_t next = 0;
-    // Brings a lane's pixel to where its next iteration is a plain one (the
-    // lanes' entry), taking pixels until one gets there; false when there
-    // are none left, or a pixel has no records to run in lanes from.
-    auto enter = [&](int lane) {
-        for (;;) {
-            if (!walks[lane]) {
-                if (next == count) {
-                    return false;
-                }
-                pixel[lane] = next;
-                walks[lane].emplace(params, budget, orbits, deltas[next]);
-                ++next;
-            }
-            Walk& walk = *walks[lane];
-            if (walk.Stepped()) {
-                // Among the bilinear steps: on to the next at once.
-                if (!walk.Advance()) {
-                    out[pixel[lane]] = walk.Result();
-                    walks[lane].reset();
-                }
-                continue;
-            }
-            Walk::Pace pace = walk.PaceOf();
-            if (pace.records == nullptr) {
-                return false;
-            }
-            // A few plain iterations here first: a pixel among bilinear
-            // steps (most of its iterations skipped, a plain one now and
-            // then) stays out of the lanes, whose runs it would cut short.
-            const int64_t stop = pace.stop;
-            pace.stop = std::min(stop, pace.m + kWarm);
-            const bool drifted = walk.IsScaled() ? pace.Run<true>() : pace.Run<false>();
-            const bool warm = !drifted && pace.m == pace.stop && pace.m < stop;
-            walk.Keep(pace);
-            if (warm) {
-                lanes.Load(lane, walk.PaceOf(), walk.IsScaled());
-                return true;
-            }
-            if (!drifted && !warm && !walk.Advance()) {
-                out[pixel[lane]] = walk.Result();
-                walks[lane].reset();
-            }
-        }
-    };
-    bool full = true;
-    for (int l = 0; l < kLanes && full; ++l) {
-        full = enter(l);
-    }
-    while (full) {
-        bool anyScaled = false;
-        for (int l = 0; l < kLanes; ++l) {
-            anyScaled = anyScaled || lanes.scaled[l] != 0;
-        }
-        const Stops stops = anyScaled ? RunLanes<true>(lanes) : RunLanes<false>(lanes);
-        for (int l = 0; l < kLanes && full; ++l) {
-            const bool drifted = (stops.drifted >> l) & 1;
-            if (drifted || ((stops.needs >> l) & 1)) {
-                Walk& walk = *walks[l];
-                Walk::Pace pace = walk.PaceOf();
-                lanes.Store(l, pace, drifted);
-                walk.Keep(pace);
-                full = enter(l);
-            }
-        }
-    }
-    // Fewer pixels left than lanes: the rest one at a time.
-    for (int l = 0; l < kLanes; ++l) {
-        if (walks[l]) {
-            Walk::Pace pace = walks[l]->PaceOf();
-            if (pace.records != nullptr) {
-                // A lane still holding its pixel's state hands it back first.
-                lanes.Store(l, pace, false);
-            }
-            walks[l]->Keep(pace);
-            out[pixel[l]] = Finish(*walks[l]);
-        }
-    }
-    while (next < count) {
-        Walk walk(params, budget, orbits, deltas[next]);
-        out[next] = Finish(walk);
-        ++next;
-    }
+    DriveLanes<8>(params, budget, orbits, deltas, count, out, [](Lanes<8>& lanes, bool scaled) {
+        return scaled ? RunLanes<true>(lanes) : RunLanes<false>(lanes);
+    });
 }
 
 }  // namespace galleri

@@ -26,12 +26,10 @@ bool HasAvx2() {
 
 void PerturbQuadraticMany(const EscapeParams& params, int64_t budget, const DeepOrbits& orbits,
                           const ComplexExp* deltas, size_t count, DeepPixel* out, bool lanes) {
-#if defined(__x86_64__) || defined(__i386__)
     if (lanes && HasAvx2()) {
         PerturbQuadraticLanesAvx2(params, budget, orbits, deltas, count, out);
         return;
     }
-#endif
     for (size_t t = 0; t < count; ++t) {
         out[t] = PerturbQuadratic(params, budget, orbits, deltas[t]);
     }
