@@ -53,8 +53,10 @@ std::array<float, 3> Sample(const std::vector<LabStop>& stops, double t) {
     return {ToLevel(rgb.r), ToLevel(rgb.g), ToLevel(rgb.b)};
 }
 
+// A level (0 to 255) and a threshold (0 to 1) are never negative, so the
+// conversion's truncation is the floor.
 uint8_t Dithered(float level, double threshold) {
-    return static_cast<uint8_t>(std::clamp(std::floor(level + threshold), 0.0, 255.0));
+    return static_cast<uint8_t>(std::min(static_cast<int>(level + threshold), 255));
 }
 
 }  // namespace
@@ -105,7 +107,11 @@ std::array<float, 3> Gradient::Levels(double nu) const {
 }
 
 uint32_t Gradient::Colour(double nu, int64_t x, int64_t y) const {
-    const std::array<float, 3>& level = table_[Entry(nu)];
+    return EntryColour(Entry(nu), x, y);
+}
+
+uint32_t Gradient::EntryColour(int entry, int64_t x, int64_t y) const {
+    const std::array<float, 3>& level = table_[std::clamp(entry, 0, kEntries - 1)];
     const double threshold = OrderedDitherThreshold(x, y);
     return PackColour({Dithered(level[0], threshold), Dithered(level[1], threshold),
                        Dithered(level[2], threshold)});

@@ -33,9 +33,13 @@ class Gradient {
     // dither: the same arguments give the same colour on every run.
     uint32_t Colour(double nu, int64_t x, int64_t y) const;
 
-  private:
+    // The same in two steps, for a drawing that finds nu before it knows
+    // the pixel's place: the table entry nu falls in (0 to kEntries - 1),
+    // then that entry's colour at pixel (x, y).
     int Entry(double nu) const;
+    uint32_t EntryColour(int entry, int64_t x, int64_t y) const;
 
+  private:
     double density_;
     double offset_;
     std::vector<std::array<float, 3>> table_;
