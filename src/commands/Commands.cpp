@@ -176,11 +176,12 @@ PlaneFigure PlaneFigureOf(const Command& command) {
 }  // namespace
 
 void RunFigureView(Surface& surface, const Command& command, const PlaneRect& view,
-                   std::optional<int64_t> iterations) {
+                   std::optional<int64_t> iterations, const SmoothColouring* smooth) {
     PlaneFigure figure = PlaneFigureOf(command);
     if (iterations) {
         figure = WithBudget(figure, *iterations);
     }
+    figure.params.smooth = smooth;
     ClosingRun(surface, [&] { DrawPlaneFigure(surface, figure, view); });
 }
 

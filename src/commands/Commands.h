@@ -53,11 +53,13 @@ const Command* FindCommand(std::string_view name);
 void RunFigure(Surface& surface, const Command& command);
 
 // Draws a figure of the plane command at another rectangle of the plane,
-// with `iterations` a point instead of its own budget when given, closing
-// the run whatever ends it, as RunFigure does. A command that is not a
-// figure of the plane is std::invalid_argument.
+// with `iterations` a point instead of its own budget when given, and in
+// the smooth colouring when given (else its own colours), closing the run
+// whatever ends it, as RunFigure does. A command that is not a figure of
+// the plane is std::invalid_argument.
 void RunFigureView(Surface& surface, const Command& command, const PlaneRect& view,
-                   std::optional<int64_t> iterations = std::nullopt);
+                   std::optional<int64_t> iterations = std::nullopt,
+                   const SmoothColouring* smooth = nullptr);
 
 // Whether a view is drawn in double precision, as every view has been: its
 // numbers are doubles and neighbouring pixels show distinct points. Views

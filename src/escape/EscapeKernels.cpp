@@ -1,6 +1,9 @@
 #include "escape/EscapeKernels.h"
 
 #include <cmath>
+#include <limits>
+
+#include "escape/SmoothCount.h"
 
 namespace galleri {
 
@@ -14,9 +17,10 @@ constexpr uint32_t kMaxColor = 0xFFFFFF;
 // judges the iterate that iteration started from.
 
 struct Final {
-    uint64_t count;  // wide: a raised budget times the step cannot wrap it
-    double zx, zy;   // the last iterate produced
-    double x2, y2;   // squares left by the last iteration
+    uint64_t count;         // wide: a raised budget times the step cannot wrap it
+    double zx, zy;          // the last iterate produced
+    double x2 = 0, y2 = 0;  // squares left by the last iteration
+    double ox = 0, oy = 0;  // the phoenix map's previous iterate
 };
 
 Final IterateQuadratic(const EscapeParams& p, double zx, double zy, double cx, double cy) {
@@ -48,7 +52,7 @@ Final IterateJuliaDragon(const EscapeParams& p, double zx, double zy) {
     return {count, zx, zy, x2, y2};
 }
 
-uint64_t MandelDragonCount(const EscapeParams& p, double px, double py) {
+Final IterateMandelDragon(const EscapeParams& p, double px, double py) {
     double zx = 0.5, zy = 0;
     uint64_t count = 0;
     // No lag here: the test squares the current iterate.
@@ -59,10 +63,10 @@ uint64_t MandelDragonCount(const EscapeParams& p, double px, double py) {
         zy = py * a - px * b;
         count += p.countStep;
     }
-    return count;
+    return {count, zx, zy};
 }
 
-uint64_t MandelPhoenixCount(const EscapeParams& p, double px, double py) {
+Final IterateMandelPhoenix(const EscapeParams& p, double px, double py) {
     double zx = 0, zy = 0, ox = 0, oy = 0, x2 = 0, y2 = 0;
     uint64_t count = 0;
     while (static_cast<int64_t>(count) < p.limit && x2 + y2 < 4.0) {
@@ -76,7 +80,48 @@ uint64_t MandelPhoenixCount(const EscapeParams& p, double px, double py) {
         zy = ny;
         count += p.countStep;
     }
-    return count;
+    return {count, zx, zy, x2, y2, ox, oy};
+}
+
+// The iteration of the pixel at (px, py), by its kind.
+Final Iterate(const EscapeParams& p, double px, double py) {
+    switch (p.kind) {
+        case IterationKind::Mandelbrot:
+            return IterateQuadratic(p, 0, 0, px, py);
+        case IterationKind::Julia:
+        case IterationKind::BinaryDecomposition:
+            return IterateQuadratic(p, px, py, p.cx, p.cy);
+        case IterationKind::JuliaDragon:
+            return IterateJuliaDragon(p, px, py);
+        case IterationKind::MandelDragon:
+            return IterateMandelDragon(p, px, py);
+        case IterationKind::MandelPhoenix:
+            return IterateMandelPhoenix(p, px, py);
+    }
+    return {};
+}
+
+// What the smooth colouring reads of an iteration that ended in f; c is
+// the pixel's point for the kinds whose parameter it is.
+IterationEnd EndOf(const EscapeParams& p, const Final& f, double px, double py) {
+    IterationEnd end{f.zx, f.zy, f.x2 + f.y2, f.ox, f.oy, p.cx, p.cy};
+    switch (p.kind) {
+        case IterationKind::Mandelbrot:
+        case IterationKind::MandelPhoenix:
+            end.cx = px;
+            end.cy = py;
+            break;
+        case IterationKind::MandelDragon:
+            end.before2 = -1;
+            end.cx = px;
+            end.cy = py;
+            break;
+        case IterationKind::Julia:
+        case IterationKind::JuliaDragon:
+        case IterationKind::BinaryDecomposition:
+            break;
+    }
+    return end;
 }
 
 // Colour of a point that stayed: the squared magnitude S of the iterate the
@@ -132,47 +177,23 @@ uint32_t FinalColour(const EscapeParams& p, uint64_t count, double zx, double zy
 }
 
 uint32_t EscapeColour(const EscapeParams& p, double px, double py) {
-    switch (p.kind) {
-        case IterationKind::Mandelbrot:
-            return FinalColour(p, IterateQuadratic(p, 0, 0, px, py).count, 0, 0, 0, 0);
-        case IterationKind::Julia:
-        case IterationKind::BinaryDecomposition: {
-            const Final f = IterateQuadratic(p, px, py, p.cx, p.cy);
-            return FinalColour(p, f.count, f.zx, f.zy, f.x2, f.y2);
-        }
-        case IterationKind::JuliaDragon: {
-            const Final f = IterateJuliaDragon(p, px, py);
-            return FinalColour(p, f.count, f.zx, f.zy, f.x2, f.y2);
-        }
-        case IterationKind::MandelDragon:
-            return FinalColour(p, MandelDragonCount(p, px, py), 0, 0, 0, 0);
-        case IterationKind::MandelPhoenix:
-            return FinalColour(p, MandelPhoenixCount(p, px, py), 0, 0, 0, 0);
+    const Final f = Iterate(p, px, py);
+    if (p.smooth != nullptr) {
+        return SmoothValue(p, f.count, EndOf(p, f, px, py));
     }
-    return 0;
+    return FinalColour(p, f.count, f.zx, f.zy, f.x2, f.y2);
 }
 
 uint64_t EscapeIterations(const EscapeParams& p, double px, double py) {
-    uint64_t count = 0;
-    switch (p.kind) {
-        case IterationKind::Mandelbrot:
-            count = IterateQuadratic(p, 0, 0, px, py).count;
-            break;
-        case IterationKind::Julia:
-        case IterationKind::BinaryDecomposition:
-            count = IterateQuadratic(p, px, py, p.cx, p.cy).count;
-            break;
-        case IterationKind::JuliaDragon:
-            count = IterateJuliaDragon(p, px, py).count;
-            break;
-        case IterationKind::MandelDragon:
-            count = MandelDragonCount(p, px, py);
-            break;
-        case IterationKind::MandelPhoenix:
-            count = MandelPhoenixCount(p, px, py);
-            break;
+    return Iterate(p, px, py).count / p.countStep;
+}
+
+double EscapeSmoothCount(const EscapeParams& p, double px, double py) {
+    const Final f = Iterate(p, px, py);
+    if (p.countStep == 0 || static_cast<int64_t>(f.count) >= p.limit) {
+        return std::numeric_limits<double>::quiet_NaN();
     }
-    return count / p.countStep;
+    return SmoothCount(p.kind, f.count / p.countStep, EndOf(p, f, px, py));
 }
 
 }  // namespace galleri

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "escape/FastEngine.h"
+#include "escape/SmoothColouring.h"
 #include "surface/Errors.h"
 #include "surface/Surface.h"
 
@@ -34,10 +35,20 @@ void Repaint(Surface& surface, RepaintOp op) {
     }
 }
 
-// Writes one computed column into the picture, top row first. Pixel
-// coordinates are 16-bit: a picture of more than 65536 rows fails with a range
-// error at row 65536, after the rows above it.
-void WriteColumn(Surface& surface, int i, const uint32_t* colours, int rows, int64_t allRows) {
+// Writes one computed column into the picture, top row first; under the
+// smooth colouring the engine's values become colours here, where each
+// pixel's place is known. Pixel coordinates are 16-bit: a picture of more
+// than 65536 rows fails with a range error at row 65536, after the rows
+// above it.
+void WriteColumn(Surface& surface, const EscapeParams& params, int i, const uint32_t* colours,
+                 int rows, int64_t allRows, std::vector<uint32_t>& smoothed) {
+    if (params.smooth != nullptr) {
+        smoothed.resize(static_cast<size_t>(rows));
+        for (int j = 0; j < rows; ++j) {
+            smoothed[j] = params.smooth->Colour(colours[j], i, j);
+        }
+        colours = smoothed.data();
+    }
     surface.PutColumn(static_cast<uint16_t>(i), colours, rows);
     if (allRows > rows) {
         throw RangeError("row 65536 is past the largest pixel coordinate, 65535");
@@ -138,6 +149,7 @@ void EscapeScan(Surface& surface, const ScanSettings& settings, const EscapePara
                                ? settings.messageInterval
                                : UnwatchedBlock(grid.columns);
     std::vector<uint32_t> buffer;
+    std::vector<uint32_t> smoothed;
 
     int i = 0;
     while (true) {
@@ -152,8 +164,8 @@ void EscapeScan(Surface& surface, const ScanSettings& settings, const EscapePara
         const uint32_t* block = engine.Columns(params, grid, i, count, buffer);
         bool stop = false;
         for (int c = 0; c < count && !stop; ++c) {
-            WriteColumn(surface, i, block + static_cast<size_t>(c) * grid.rows, grid.rows,
-                        int64_t{height} + 1);
+            WriteColumn(surface, params, i, block + static_cast<size_t>(c) * grid.rows, grid.rows,
+                        int64_t{height} + 1, smoothed);
             ++i;
             if (settings.messageInterval > 0 && i % settings.messageInterval == 0) {
                 Repaint(surface, settings.repaint);

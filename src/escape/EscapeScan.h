@@ -54,7 +54,8 @@ class EscapeEngine {
   public:
     virtual ~EscapeEngine() = default;
     // Colours of columns first .. first+count-1, column after column, each
-    // grid.rows values from the top row down.
+    // grid.rows values from the top row down; under params.smooth, their
+    // smooth values, which the scan colours.
     virtual void ComputeColumns(const EscapeParams& params, const ScanGrid& grid, int first,
                                 int count, uint32_t* out) = 0;
     // The same colours for the scan, which only reads them: a pointer that

@@ -37,6 +37,7 @@
 #include <cstdint>
 
 #include "escape/FastKernels.h"
+#include "escape/SmoothCount.h"
 
 namespace galleri {
 namespace {
@@ -62,6 +63,12 @@ struct QuadraticBase {
     }
     static uint32_t Colour(const EscapeParams& p, const double* lane, int stride, uint64_t count) {
         return FinalColour(p, count, lane[0], lane[stride], lane[2 * stride], lane[3 * stride]);
+    }
+    // What the smooth colouring reads: the iterate, the squares of the one
+    // before and c, which the state holds for both kinds.
+    static IterationEnd End(const EscapeParams&, const double* lane, int stride) {
+        return {lane[0],          lane[stride],    lane[2 * stride] + lane[3 * stride], 0, 0,
+                lane[4 * stride], lane[5 * stride]};
     }
 };
 
@@ -149,6 +156,9 @@ struct JuliaDragonKind {
     static uint32_t Colour(const EscapeParams& p, const double* lane, int stride, uint64_t count) {
         return FinalColour(p, count, lane[0], lane[stride], lane[2 * stride], lane[3 * stride]);
     }
+    static IterationEnd End(const EscapeParams& p, const double* lane, int stride) {
+        return {lane[0], lane[stride], lane[2 * stride] + lane[3 * stride], 0, 0, p.cx, p.cy};
+    }
 };
 
 // lambda from the pixel's point, z from 1/2, the test on the current iterate.
@@ -184,6 +194,10 @@ struct MandelDragonKind {
     }
     static uint32_t Colour(const EscapeParams&, const double*, int, uint64_t count) {
         return CountColour(count);
+    }
+    // No squares of an earlier iterate: the test does not lag.
+    static IterationEnd End(const EscapeParams&, const double* lane, int stride) {
+        return {lane[0], lane[stride], -1, 0, 0, lane[2 * stride], lane[3 * stride]};
     }
 };
 
@@ -227,7 +241,36 @@ struct MandelPhoenixKind {
     static uint32_t Colour(const EscapeParams&, const double*, int, uint64_t count) {
         return CountColour(count);
     }
+    static IterationEnd End(const EscapeParams&, const double* lane, int stride) {
+        return {lane[0],          lane[stride],     lane[4 * stride] + lane[5 * stride],
+                lane[2 * stride], lane[3 * stride], lane[6 * stride],
+                lane[7 * stride]};
+    }
 };
+
+// A kind under the smooth colouring: every escaped pixel's value reads its
+// state (SmoothValue carries the iteration on from it, out of line, the same
+// code for every instruction set and for the reference), while a pixel that
+// spends its budget has the interior's value whatever its state, so a lane
+// found on a cycle is not stepped to its budget's end.
+template <class Base>
+struct Smooth : Base {
+    static constexpr bool kColourReadsState = true;
+    static constexpr bool kBudgetColourReadsState = false;
+    static uint32_t Colour(const EscapeParams& p, const double* lane, int stride, uint64_t count) {
+        return SmoothValue(p, count, Base::End(p, lane, stride));
+    }
+};
+
+// Whether the colour of a pixel that spends its budget reads its state.
+template <class Kind>
+constexpr bool BudgetColourReadsState() {
+    if constexpr (requires { Kind::kBudgetColourReadsState; }) {
+        return Kind::kBudgetColourReadsState;
+    } else {
+        return Kind::kColourReadsState;
+    }
+}
 
 // Scalar operations for stepping one lane round its cycle: the same IEEE
 // operations as a vector lane, one at a time.
@@ -430,7 +473,7 @@ class Lanes {
     uint32_t CycleColour(const double* lane, int64_t left, int64_t period) const {
         const EscapeParams& p = *job_.params;
         const uint64_t count = static_cast<uint64_t>(job_.iterations) * p.countStep;
-        if constexpr (!Kind::kColourReadsState) {
+        if constexpr (!BudgetColourReadsState<Kind>()) {
             return Kind::Colour(p, lane, W, count);
         } else {
             double state[S];
@@ -823,25 +866,35 @@ void RunVectors(const KernelJob& job) {
     }
 }
 
+// Runs the kernel of a kind, under the smooth colouring when the job asks.
+template <class O, class Kind, int K>
+void RunKind(const KernelJob& job) {
+    if (job.params->smooth != nullptr) {
+        RunVectors<O, Smooth<Kind>, K>(job);
+    } else {
+        RunVectors<O, Kind, K>(job);
+    }
+}
+
 // Runs the kernel of the job's kind with K vectors in flight per kind.
 template <class O, int KQuad, int KDragon, int KPhoenix>
 void RunKernelWith(const KernelJob& job) {
     switch (job.params->kind) {
         case IterationKind::Mandelbrot:
-            RunVectors<O, MandelbrotKind, KQuad>(job);
+            RunKind<O, MandelbrotKind, KQuad>(job);
             return;
         case IterationKind::Julia:
         case IterationKind::BinaryDecomposition:
-            RunVectors<O, JuliaKind, KQuad>(job);
+            RunKind<O, JuliaKind, KQuad>(job);
             return;
         case IterationKind::JuliaDragon:
-            RunVectors<O, JuliaDragonKind, KDragon>(job);
+            RunKind<O, JuliaDragonKind, KDragon>(job);
             return;
         case IterationKind::MandelDragon:
-            RunVectors<O, MandelDragonKind, KDragon>(job);
+            RunKind<O, MandelDragonKind, KDragon>(job);
             return;
         case IterationKind::MandelPhoenix:
-            RunVectors<O, MandelPhoenixKind, KPhoenix>(job);
+            RunKind<O, MandelPhoenixKind, KPhoenix>(job);
             return;
     }
 }

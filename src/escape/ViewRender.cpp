@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "escape/SmoothColouring.h"
 #include "surface/Errors.h"
 
 namespace galleri {
@@ -44,8 +45,9 @@ struct GridPart {
     }
 };
 
-// Computes a part block by block and hands every colour to `put`; false
-// when the cancel flag stopped it before the last block.
+// Computes a part block by block and hands every colour to `put` (under the
+// smooth colouring, the colour of the engine's value at the pixel's place);
+// false when the cancel flag stopped it before the last block.
 template <typename Put>
 bool ComputePart(EscapeEngine& engine, const EscapeParams& params, const GridPart& part,
                  const std::atomic<bool>& cancel, std::vector<uint32_t>& colours, Put put) {
@@ -65,7 +67,9 @@ bool ComputePart(EscapeEngine& engine, const EscapeParams& params, const GridPar
         for (int c = 0; c < count; ++c) {
             const int i = part.columns[first + c];
             for (int r = 0; r < rows; ++r) {
-                put(i, part.rows[r], *colour++);
+                const int j = part.rows[r];
+                const uint32_t value = *colour++;
+                put(i, j, params.smooth != nullptr ? params.smooth->Colour(value, i, j) : value);
             }
         }
     }
