@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -114,6 +115,71 @@ std::string ApplyEngine(Options& o, std::string_view value) {
     return "unknown engine " + Quote(value) + ": expected fast or scalar";
 }
 
+// The whole text as a finite number ("0.25", "-1e3"), else nullopt.
+std::optional<double> ParseNumber(std::string_view s) {
+    double v = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size() || !std::isfinite(v)) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+std::string ApplyColouring(Options& o, std::string_view value) {
+    if (value == "preset" || value == "smooth") {
+        o.smooth = value == "smooth";
+        return {};
+    }
+    return "unknown colouring " + Quote(value) + ": expected preset or smooth";
+}
+
+std::string ApplyPalette(Options& o, std::string_view value) {
+    if (value.empty()) {
+        return "the palette is empty: expected a palette's name or a palette file";
+    }
+    o.palette = std::string(value);
+    return {};
+}
+
+std::string ApplyPaletteChecksum(Options& o, std::string_view value) {
+    const bool hex =
+        value.size() == 16 && std::all_of(value.begin(), value.end(), [](char c) {
+            return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        });
+    if (!hex) {
+        return "bad palette checksum " + Quote(value) + ": expected 16 hexadecimal digits";
+    }
+    std::string lower(value);
+    for (char& c : lower) {
+        c = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
+    }
+    o.paletteChecksum = lower;
+    return {};
+}
+
+std::string ApplyDensity(Options& o, std::string_view value) {
+    const std::optional<double> v = ParseNumber(value);
+    if (!v || !(*v > 0)) {
+        return "bad density " + Quote(value) + ": expected a number above 0, such as 20";
+    }
+    o.density = *v;
+    return {};
+}
+
+std::string ApplyOffset(Options& o, std::string_view value) {
+    const std::optional<double> v = ParseNumber(value);
+    if (!v) {
+        return "bad offset " + Quote(value) + ": expected a number, such as 0.25";
+    }
+    o.offset = *v;
+    return {};
+}
+
+std::string ApplyListPalettes(Options& o, std::string_view) {
+    o.action = Action::ListPalettes;
+    return {};
+}
+
 std::string ApplyList(Options& o, std::string_view) {
     o.action = Action::List;
     return {};
@@ -162,7 +228,32 @@ const std::array kOptions = {
            "escape-time engine: fast (default) or scalar, the\n"
            "                        plain one-thread reference",
            kWindow | kRender, ApplyEngine},
+    Option{"colouring", '\0', "NAME",
+           "colours of a figure of the plane: preset (its own,\n"
+           "                        the default) or smooth (the escape count made\n"
+           "                        continuous, through a palette)",
+           kRender, ApplyColouring},
+    Option{"palette", '\0', "NAME|FILE",
+           "the smooth colouring's palette: a built-in one\n"
+           "                        (default classic; see --list-palettes) or a .map,\n"
+           "                        .gpl, .ggr or .ugr file (FILE.ugr:NAME for one\n"
+           "                        gradient of a .ugr file); chooses smooth colouring",
+           kRender, ApplyPalette},
+    Option{"palette-checksum", '\0', "HEX",
+           "draw only if the palette file's colours have this\n"
+           "                        checksum, as a saved picture's text records it",
+           kRender, ApplyPaletteChecksum},
+    Option{"density", '\0', "X",
+           "iterations one pass through the palette spans, a\n"
+           "                        number above 0 (default 20); chooses smooth colouring",
+           kRender, ApplyDensity},
+    Option{"offset", '\0', "X",
+           "where in the palette the count 0 falls, in passes\n"
+           "                        (default 0; 0.5 is half way); chooses smooth colouring",
+           kRender, ApplyOffset},
     Option{"list", 'l', nullptr, "list the figures and stop", kRender, ApplyList},
+    Option{"list-palettes", '\0', nullptr, "list the built-in palettes and stop", kRender,
+           ApplyListPalettes},
     Option{"help", 'h', nullptr, "show this help and stop", kWindow | kRender, ApplyHelp},
     Option{"version", 'v', nullptr, "show the version and stop", kWindow | kRender, ApplyVersion},
 };
@@ -216,10 +307,17 @@ const QtOption* FindQtOption(std::string_view arg) {
     return nullptr;
 }
 
-std::string Hint(Program program, bool aboutFigure) {
+std::string Hint(Program program, UsageHint hint) {
     if (program == Program::Render) {
-        return aboutFigure ? "see galleri-render --list for the figures"
-                           : "see galleri-render --help";
+        switch (hint) {
+            case UsageHint::Figures:
+                return "see galleri-render --list for the figures";
+            case UsageHint::Palettes:
+                return "see galleri-render --list-palettes";
+            case UsageHint::Help:
+                break;
+        }
+        return "see galleri-render --help";
     }
     return "see galleri --help";
 }
@@ -230,9 +328,9 @@ const char* ProgramName(Program program) {
     return program == Program::Render ? "galleri-render" : "galleri";
 }
 
-OptionsResult UsageError(Program program, const std::string& what, bool aboutFigure) {
+OptionsResult UsageError(Program program, const std::string& what, UsageHint hint) {
     OptionsResult r;
-    r.error = std::string(ProgramName(program)) + ": " + what + "; " + Hint(program, aboutFigure);
+    r.error = std::string(ProgramName(program)) + ": " + what + "; " + Hint(program, hint);
     r.status = kExitUsage;
     return r;
 }
@@ -343,8 +441,10 @@ std::string HelpText(Program program) {
             "Usage: galleri-render [--size WxH] [--output FILE] [--threads N]\n"
             "                      [--engine fast|scalar]\n"
             "                      [--view LEFT,RIGHT,BOTTOM,TOP | --location FILE]\n"
-            "                      [--iterations N] FIGURE\n"
-            "       galleri-render --list | --help | --version\n"
+            "                      [--iterations N] [--colouring preset|smooth]\n"
+            "                      [--palette NAME|FILE] [--density X] [--offset X]\n"
+            "                      FIGURE\n"
+            "       galleri-render --list | --list-palettes | --help | --version\n"
             "\n"
             "Draws one figure of Galleri into a picture file, without a display.\n"
             "FIGURE is an item name (m11, j8J81, trd1) or a caption (m_1, \"träd\").\n";

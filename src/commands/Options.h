@@ -42,7 +42,7 @@ inline constexpr int64_t kMaxIterations = 1000000000;
 
 enum class Program { Window, Render };
 
-enum class Action { Render, List, Help, Version };
+enum class Action { Render, List, ListPalettes, Help, Version };
 
 // What a command line asks for.
 struct Options {
@@ -63,6 +63,15 @@ struct Options {
     // core), or the plain scalar reference on one thread.
     bool scalarEngine = false;
     int threads = 0;
+    // The colouring of a figure of the plane, as given: --colouring (true
+    // for smooth, false for preset), --palette (a built-in palette's name or
+    // a palette file), --palette-checksum (16 hex digits), --density (above
+    // 0) and --offset. The renderer resolves the palette.
+    std::optional<bool> smooth;
+    std::optional<std::string> palette;
+    std::optional<std::string> paletteChecksum;
+    std::optional<double> density;
+    std::optional<double> offset;
     // The window's arguments for Qt: Qt's own options with their values, in
     // the order given.
     std::vector<std::string> qtArguments;
@@ -83,9 +92,14 @@ const char* ProgramName(Program program);
 // stop the parsing where they stand. Never throws for any input.
 OptionsResult ParseOptions(Program program, const std::vector<std::string>& args);
 
+// Where a usage error sends the reader.
+enum class UsageHint { Help, Figures, Palettes };
+
 // A usage error: "PROGRAM: WHAT; see PROGRAM --help", status 2; about a
-// figure, "...; see galleri-render --list for the figures".
-OptionsResult UsageError(Program program, const std::string& what, bool aboutFigure = false);
+// figure, "...; see galleri-render --list for the figures"; about a palette,
+// "...; see galleri-render --list-palettes".
+OptionsResult UsageError(Program program, const std::string& what,
+                         UsageHint hint = UsageHint::Help);
 
 // "WxH" with two whole numbers from 1 to kMaxSide; otherwise the message
 // saying what is wrong.

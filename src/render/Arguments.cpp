@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "colour/BuiltinPalettes.h"
+#include "colour/PaletteChecksum.h"
+#include "colour/PaletteFiles.h"
 #include "commands/Commands.h"
 #include "surface/QuoteForMessage.h"
 #include "view/LocationFile.h"
@@ -16,8 +19,8 @@ namespace galleri {
 
 namespace {
 
-ParseResult Fail(const std::string& what, bool aboutFigure = false) {
-    const OptionsResult usage = UsageError(Program::Render, what, aboutFigure);
+ParseResult Fail(const std::string& what, UsageHint hint = UsageHint::Help) {
+    const OptionsResult usage = UsageError(Program::Render, what, hint);
     ParseResult r;
     r.error = usage.error;
     r.status = usage.status;
@@ -131,6 +134,113 @@ std::string ResolveFigure(RenderRequest& r, std::string_view name) {
     return {};
 }
 
+// The built-in palettes nearest `name` as "perhaps fire" (or "perhaps dusk
+// or ice"), ignoring case, at a distance of at most 2; empty when none is.
+std::string NearestPalettes(std::string_view name) {
+    const std::string wanted = Lower(name);
+    std::vector<std::string> best;
+    size_t bestDistance = 3;
+    for (const BuiltinPalette& p : BuiltinPalettes()) {
+        const size_t d = Distance(wanted, Lower(p.palette.name));
+        if (d < bestDistance) {
+            bestDistance = d;
+            best.clear();
+        }
+        if (d == bestDistance && best.size() < 3) {
+            best.push_back(p.palette.name);
+        }
+    }
+    std::string text;
+    for (size_t k = 0; k < best.size(); ++k) {
+        text += k == 0 ? ", perhaps " : k + 1 == best.size() ? " or " : ", ";
+        text += best[k];
+    }
+    return text;
+}
+
+bool EndsWithLower(std::string_view s, std::string_view end) {
+    return s.size() >= end.size() && Lower(s.substr(s.size() - end.size())) == end;
+}
+
+bool HasPaletteExtension(std::string_view value) {
+    for (const char* ext : {".map", ".gpl", ".ggr", ".ugr"}) {
+        if (EndsWithLower(value, ext)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether --palette names a file rather than a built-in palette: by a
+// palette file's extension, or FILE.ugr:NAME.
+bool NamesPaletteFile(std::string_view value) {
+    return HasPaletteExtension(value) || Lower(value).find(".ugr:") != std::string::npos;
+}
+
+// Reads the palette file --palette names. A name that ends in a palette
+// file's extension is the file; otherwise FILE.ugr:NAME, split at the last
+// ".ugr:", is the gradient NAME of the .ugr file FILE.ugr.
+PaletteResult ReadPaletteFile(const std::string& value) {
+    const size_t ugr = Lower(value).rfind(".ugr:");
+    if (!HasPaletteExtension(value) && ugr != std::string::npos) {
+        return LoadPalette(value.substr(0, ugr + 4), std::string_view(value).substr(ugr + 5));
+    }
+    return LoadPalette(value);
+}
+
+// The colouring the options ask for, into the request: --palette, --density
+// and --offset choose the smooth colouring unless --colouring preset says
+// otherwise, which is an error; the palette is read and checked here, so that
+// a bad one stops the run before anything is drawn.
+ParseResult ResolveColouring(const Options& o, RenderRequest& req) {
+    const char* paletteOption = o.palette           ? "--palette"
+                                : o.density         ? "--density"
+                                : o.offset          ? "--offset"
+                                : o.paletteChecksum ? "--palette-checksum"
+                                                    : nullptr;
+    if (o.smooth == false && paletteOption != nullptr) {
+        return Fail(std::string(paletteOption) +
+                    " is for the smooth colouring, and --colouring preset is given");
+    }
+    ColouringChoice& choice = req.colouring;
+    choice.smooth = o.smooth.value_or(paletteOption != nullptr);
+    if (!choice.smooth) {
+        return {};
+    }
+    if (!req.figure->Plane()) {
+        return Fail(std::string(paletteOption != nullptr ? paletteOption : "--colouring smooth") +
+                    " is for the figures of the plane, and " + Quote(req.figure->caption) +
+                    " keeps its own colours");
+    }
+    choice.palette = o.palette.value_or(kDefaultPalette);
+    choice.density = o.density.value_or(kDefaultDensity);
+    choice.offset = o.offset.value_or(kDefaultOffset);
+    if (const Palette* builtin = FindBuiltinPalette(choice.palette)) {
+        if (o.paletteChecksum) {
+            return Fail("--palette-checksum is for a palette file, and " + Quote(choice.palette) +
+                        " is built in");
+        }
+        req.paletteStops = builtin->stops;
+        return {};
+    }
+    if (!NamesPaletteFile(choice.palette)) {
+        return Fail("unknown palette " + Quote(choice.palette) + NearestPalettes(choice.palette),
+                    UsageHint::Palettes);
+    }
+    PaletteResult file = ReadPaletteFile(choice.palette);
+    if (!file) {
+        return Fail(file.error);
+    }
+    choice.checksum = PaletteChecksumText(file.palette->stops);
+    if (o.paletteChecksum && *o.paletteChecksum != choice.checksum) {
+        return Fail("palette " + Quote(choice.palette) + " is not the one the picture was drawn " +
+                    "with: its colours' checksum is " + choice.checksum + ", not " +
+                    *o.paletteChecksum);
+    }
+    req.paletteStops = std::move(file.palette->stops);
+    return {};
+}
+
 }  // namespace
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {
@@ -157,15 +267,17 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             return result;
         case Action::List:
             return o.figure ? Fail("--list takes no figure") : result;
+        case Action::ListPalettes:
+            return o.figure ? Fail("--list-palettes takes no figure") : result;
         case Action::Render:
             break;
     }
     if (!o.figure) {
-        return Fail("no figure given", true);
+        return Fail("no figure given", UsageHint::Figures);
     }
     const std::string error = ResolveFigure(req, *o.figure);
     if (!error.empty()) {
-        return Fail(error, true);
+        return Fail(error, UsageHint::Figures);
     }
     if ((o.view || o.iterations) && !req.figure->Plane()) {
         return Fail(std::string(o.view ? "--view" : "--iterations") +
@@ -231,6 +343,16 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 req.deepView = std::move(deep.view);
             }
         }
+    }
+    if (ParseResult colouring = ResolveColouring(o, req); !colouring.Ok()) {
+        return colouring;
+    }
+    // The smooth colouring of deep views is not drawn yet: this is the one
+    // place that refuses it.
+    if (req.deepView && req.colouring.smooth) {
+        return Fail(
+            "the smooth colouring does not draw views past a double's precision yet, and this "
+            "view is one; draw it with --colouring preset");
     }
     if (req.output.empty()) {
         req.output = std::string(req.figure->item) + ".png";

@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "colour/Palette.h"
 #include "commands/Options.h"
 #include "escape/EscapeScan.h"
+#include "view/ColouringText.h"
 #include "view/DeepView.h"
 
 namespace galleri {
@@ -31,6 +33,10 @@ struct RenderRequest {
     // core), or the plain scalar reference on one thread.
     bool scalarEngine = false;
     int threads = 0;
+    // The colouring (a figure of the plane's own unless smooth) and, for
+    // the smooth one, its palette's stops, read and checked.
+    ColouringChoice colouring;
+    std::vector<Stop> paletteStops;
 };
 
 // A parsed command line, or the one-line message and exit status of what is

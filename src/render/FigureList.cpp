@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "colour/BuiltinPalettes.h"
 #include "commands/Commands.h"
 #include "commands/Descriptions.h"
+#include "view/ColouringText.h"
 
 namespace galleri {
 
@@ -67,6 +69,22 @@ std::string FigureList() {
             line += "  (not built yet)";
         }
         text += line + "\n";
+    }
+    return text;
+}
+
+std::string PaletteList() {
+    size_t nameWidth = 4;
+    for (const BuiltinPalette& p : BuiltinPalettes()) {
+        nameWidth = std::max(nameWidth, DisplayWidth(p.palette.name));
+    }
+    std::string text = Pad("NAME", nameWidth) + "WHAT IT LOOKS LIKE\n";
+    for (const BuiltinPalette& p : BuiltinPalettes()) {
+        text += Pad(p.palette.name, nameWidth) + p.description;
+        if (p.palette.name == kDefaultPalette) {
+            text += " (the default)";
+        }
+        text += "\n";
     }
     return text;
 }

@@ -17,6 +17,7 @@
 #include "escape/EscapeScan.h"
 #include "escape/FastEngine.h"
 #include "escape/SizeLimits.h"
+#include "escape/SmoothColouring.h"
 #include "render/Arguments.h"
 #include "render/FigureList.h"
 #include "render/MemoryCheck.h"
@@ -74,7 +75,8 @@ int CheckBeforeDrawing(const RenderRequest& request, const std::string& what) {
 
 // The arguments that draw the picture again, for the file's Galleri text:
 // the size, the view unless it is the figure's own, the iterations unless
-// they are its own, and the item name.
+// they are its own, the colouring unless it is the figure's own, and the
+// item name.
 std::string PictureText(const RenderRequest& request) {
     const Command& figure = *request.figure;
     const std::optional<PlaneFigure> plane = figure.Plane();
@@ -86,7 +88,8 @@ std::string PictureText(const RenderRequest& request) {
     }
     const int64_t own = plane ? Budget(plane->params) : 0;
     return RenderArguments(figure.item, request.width, request.height, view,
-                           request.iterations.value_or(own), own);
+                           request.iterations.value_or(own), own,
+                           ColouringArguments(request.colouring));
 }
 
 int Render(const RenderRequest& request, char* program) {
@@ -130,12 +133,17 @@ int Render(const RenderRequest& request, char* program) {
     }
 
     try {
+        std::optional<SmoothColouring> smooth;
+        if (request.colouring.smooth) {
+            smooth.emplace(request.paletteStops, request.colouring.density,
+                           request.colouring.offset);
+        }
         if (request.deepView) {
             RunFigureDeepView(surface, figure, *request.deepView, request.iterations,
                               request.threads);
-        } else if (request.view || request.iterations) {
+        } else if (request.view || request.iterations || smooth) {
             RunFigureView(surface, figure, request.view ? *request.view : figure.Plane()->own,
-                          request.iterations);
+                          request.iterations, smooth ? &*smooth : nullptr);
         } else {
             RunFigure(surface, figure);
         }
@@ -212,6 +220,8 @@ int main(int argc, char** argv) {
             return WriteToStdout(Program::Render, VersionText(Program::Render));
         case Action::List:
             return WriteToStdout(Program::Render, FigureList());
+        case Action::ListPalettes:
+            return WriteToStdout(Program::Render, PaletteList());
         case Action::Render:
             break;
     }

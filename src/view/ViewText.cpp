@@ -91,13 +91,14 @@ ParsedView ParseView(std::string_view text) {
 }
 
 std::string RenderArguments(std::string_view item, int width, int height, const PlaneRect& view,
-                            const PlaneRect& own, int64_t iterations, int64_t ownIterations) {
+                            const PlaneRect& own, int64_t iterations, int64_t ownIterations,
+                            std::string_view colouring) {
     return RenderArguments(item, width, height, SameRect(view, own) ? "" : FormatView(view),
-                           iterations, ownIterations);
+                           iterations, ownIterations, colouring);
 }
 
 std::string RenderArguments(std::string_view item, int width, int height, std::string_view viewText,
-                            int64_t iterations, int64_t ownIterations) {
+                            int64_t iterations, int64_t ownIterations, std::string_view colouring) {
     std::string args = "--size " + std::to_string(width) + "x" + std::to_string(height);
     if (!viewText.empty()) {
         args += " --view ";
@@ -105,6 +106,10 @@ std::string RenderArguments(std::string_view item, int width, int height, std::s
     }
     if (iterations != ownIterations) {
         args += " --iterations " + std::to_string(iterations);
+    }
+    if (!colouring.empty()) {
+        args += " ";
+        args += colouring;
     }
     args += " ";
     args += item;

@@ -30,15 +30,17 @@ ParsedView ParseView(std::string_view text);
 
 // The galleri-render arguments that redraw a picture of a figure: `--size
 // WxH`, `--view ...` only when the view is not the figure's own rectangle,
-// `--iterations N` when the iterations are not the figure's own, and the
+// `--iterations N` when the iterations are not the figure's own, the
+// colouring's arguments (ColouringArguments) when there are any, and the
 // figure's item name, e.g. "--size 483x609 --view -0.75,-0.74,0.1,0.11
 // m11". Item names need no quoting.
 std::string RenderArguments(std::string_view item, int width, int height, const PlaneRect& view,
-                            const PlaneRect& own, int64_t iterations = 0,
-                            int64_t ownIterations = 0);
+                            const PlaneRect& own, int64_t iterations = 0, int64_t ownIterations = 0,
+                            std::string_view colouring = {});
 // The same with the view as text, empty for the figure's own.
 std::string RenderArguments(std::string_view item, int width, int height, std::string_view viewText,
-                            int64_t iterations, int64_t ownIterations);
+                            int64_t iterations, int64_t ownIterations,
+                            std::string_view colouring = {});
 
 // A zoom factor for display: "x 1", "x 1.41", "x 350", "x 2215", "x 1.5e6".
 std::string FormatZoom(double factor);

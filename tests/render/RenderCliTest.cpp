@@ -22,6 +22,7 @@
 #include "commands/Commands.h"
 #include "surface/HeadlessPlatform.h"
 #include "surface/Surface.h"
+#include "view/ArgumentWords.h"
 #include "view/ViewText.h"
 
 extern char** environ;
@@ -497,6 +498,60 @@ TEST_F(RenderCli, DeepViewsRedrawFromTheirText) {
         ASSERT_EQ(Render(again).status, 0) << text;
         EXPECT_EQ(ReadAll(File("b.png")), first) << text;
     }
+}
+
+// The PNG text chunk Galleri wrote: its length, "tEXt", the keyword, NUL and
+// the text.
+std::string GalleriText(const std::string& png) {
+    const size_t at = png.find("tEXtGalleri");
+    if (at == std::string::npos || at < 4) {
+        return {};
+    }
+    size_t length = 0;
+    for (size_t k = at - 4; k < at; ++k) {
+        length = length << 8 | static_cast<unsigned char>(png[k]);
+    }
+    return png.substr(at + 12, length - 8);
+}
+
+// Smooth pictures, with a built-in palette and with a palette file whose
+// name needs quoting, redraw from their text to the same bytes; once the
+// file changes or goes, the text is refused in one line, and nothing is
+// written.
+TEST_F(RenderCli, SmoothPicturesRedrawFromTheirText) {
+    using Args = std::vector<std::string>;
+    fs::copy_file(fs::path(GALLERI_PALETTE_CORPUS) / "ggr/good-curves.ggr", File("my grad.ggr"));
+    for (const Args& args :
+         {Args{"-s", "40x30", "--palette", "dusk", "--density", "6", "-o", "a.png", "jd11"},
+          Args{"-s", "40x30", "--view=-0.75,-0.74,0.1,0.11", "--palette", "my grad.ggr", "--offset",
+               "0.5", "-o", "a.png", "m11"}}) {
+        SCOPED_TRACE(args[3]);
+        ASSERT_EQ(Render(args).status, 0);
+        const std::string first = ReadAll(File("a.png"));
+        const std::string text = GalleriText(first);
+        ASSERT_NE(text.find("--colouring smooth"), std::string::npos) << text;
+        Args again = SplitArguments(text);
+        again.insert(again.end() - 1, {"-o", "b.png"});
+        ASSERT_EQ(Render(again).status, 0) << text;
+        EXPECT_EQ(ReadAll(File("b.png")), first) << text;
+        fs::remove(File("b.png"));
+    }
+    const Args again = SplitArguments(GalleriText(ReadAll(File("a.png"))));
+    std::ofstream(File("my grad.ggr"), std::ios::app) << "\n";
+    EXPECT_EQ(Render(again).status, 0) << "the same colours";
+    fs::remove(File("m11.png"));
+    std::ofstream(File("my grad.ggr")) << "GIMP Gradient\n1\n0 0.5 1 0 0 0 1 1 1 1 1 0 0\n";
+    Outcome run = Render(again);
+    EXPECT_EQ(run.status, 2);
+    ExpectOneLineError(run);
+    EXPECT_NE(run.err.find("is not the one the picture was drawn with"), std::string::npos)
+        << run.err;
+    fs::remove(File("my grad.ggr"));
+    run = Render(again);
+    EXPECT_EQ(run.status, 2);
+    ExpectOneLineError(run);
+    EXPECT_NE(run.err.find("'my grad.ggr': cannot read it"), std::string::npos) << run.err;
+    EXPECT_EQ(Files(), std::vector<std::string>{"a.png"});
 }
 
 // Both programs tell the project's version and their help without a

@@ -1,0 +1,39 @@
+#include "view/ColouringText.h"
+
+#include <charconv>
+
+#include "view/ArgumentWords.h"
+
+namespace galleri {
+
+namespace {
+
+std::string Shortest(double value) {
+    char buffer[64];
+    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, r.ptr);
+}
+
+}  // namespace
+
+std::string ColouringArguments(const ColouringChoice& choice) {
+    if (!choice.smooth) {
+        return {};
+    }
+    std::string args = "--colouring smooth";
+    if (choice.palette != kDefaultPalette) {
+        args += " --palette " + QuoteArgument(choice.palette);
+    }
+    if (!choice.checksum.empty()) {
+        args += " --palette-checksum " + choice.checksum;
+    }
+    if (choice.density != kDefaultDensity) {
+        args += " --density " + Shortest(choice.density);
+    }
+    if (choice.offset != kDefaultOffset) {
+        args += " --offset " + Shortest(choice.offset);
+    }
+    return args;
+}
+
+}  // namespace galleri
