@@ -2,7 +2,8 @@
 // the heaviest at 1920x1080, drawn by the scalar reference on one thread and
 // by the fast engine on one and on all threads. Each run reports the exact
 // number of iterations the figure takes and the iterations per second; at
-// the end a table of the speed-ups is printed in Markdown.
+// the end a table of the speed-ups is printed in Markdown. Some figures are
+// drawn in the preset and in the smooth colouring, for what smooth costs.
 #include <benchmark/benchmark.h>
 #include <sched.h>
 #include <unistd.h>
@@ -17,9 +18,11 @@
 #include <thread>
 #include <vector>
 
+#include "colour/BuiltinPalettes.h"
 #include "commands/Commands.h"
 #include "escape/EscapeScan.h"
 #include "escape/FastEngine.h"
+#include "escape/SmoothColouring.h"
 #include "surface/HeadlessPlatform.h"
 #include "surface/Surface.h"
 
@@ -39,6 +42,9 @@ const std::vector<std::string> kHeavy = {"m_5", "jd_9", "jd_10", "m_4", "m_8"};
 // Drawn also as galleri-render draws them, where nobody watches (larger
 // hand-overs between the scan and the workers), at both sizes.
 const std::vector<std::string> kScaling = {"m_4", "m_5", "jd_9", "jd_10"};
+// Drawn in both colourings as galleri-render draws them: light and heavy
+// figures of every map.
+const std::vector<std::string> kColouring = {"m_1", "m_5", "jd_9", "mandelphoenix"};
 const std::vector<std::string> kKernelOnly = {
     "m_5", "jd_9", "jd_10", "m_4", "m_8", "j_4", "binary decomposition"};
 
@@ -194,6 +200,31 @@ void Register(const Command& c, int w, int h, bool scalar, int threads, bool wat
         ->UseRealTime();
 }
 
+// A figure at its own rectangle drawn by the fast engine on all threads as
+// galleri-render draws it, in its preset colours or smooth, to compare the
+// two colourings of the same view.
+void RegisterColouring(const Command& c, int w, int h, bool smooth) {
+    const std::string name = std::string("colouring/") + c.caption + "@" + std::to_string(w) + "x" +
+                             std::to_string(h) + "/" + (smooth ? "smooth" : "preset");
+    benchmark::RegisterBenchmark(
+        name.c_str(),
+        [&c, w, h, smooth](benchmark::State& state) {
+            const SmoothColouring colouring(FindBuiltinPalette("classic")->stops, 20, 0);
+            HeadlessPlatform platform(w, h);
+            platform.watched = false;
+            Surface surface(platform);
+            FastEngine fast(0, gPath);
+            surface.SetEngine(&fast);
+            for (auto _ : state) {
+                RunFigureView(surface, c, c.Plane()->own, std::nullopt,
+                              smooth ? &colouring : nullptr);
+                benchmark::DoNotOptimize(surface.Picture().Pixels().data());
+            }
+        })
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}
+
 // A field of /proc/self/status in KB.
 long StatusKb(const std::string& field) {
     std::ifstream in("/proc/self/status");
@@ -267,6 +298,12 @@ class TableReporter : public benchmark::ConsoleReporter {
             if (name.size() > suffix.size() &&
                 name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
                 name.resize(name.size() - suffix.size());
+            }
+            if (name.rfind("colouring/", 0) == 0) {
+                const size_t slash = name.rfind('/');
+                double& ms = colourings_[name.substr(10, slash - 10)][name.substr(slash + 1)];
+                ms = r.GetAdjustedRealTime();
+                continue;
             }
             if (name.rfind("poster/", 0) == 0) {
                 const auto it = r.counters.find("peak/picture");
@@ -348,6 +385,25 @@ class TableReporter : public benchmark::ConsoleReporter {
                 "colour buffer.\n",
                 poster.c_str(), peak);
         }
+        if (!colourings_.empty()) {
+            std::printf(
+                "\nSmooth colouring against the preset one, fast engine, %d threads:\n\n"
+                "| figure | preset | smooth | cost |\n|---|---:|---:|---:|\n",
+                threads);
+            for (const auto& [figure, times] : colourings_) {
+                const auto time = [&times](const char* c) {
+                    const auto it = times.find(c);
+                    return it == times.end() ? 0.0 : it->second;
+                };
+                const double preset = time("preset"), smooth = time("smooth");
+                char cost[16] = "-";
+                if (preset > 0 && smooth > 0) {
+                    std::snprintf(cost, sizeof cost, "%+.0f%%", 100 * (smooth / preset - 1));
+                }
+                std::printf("| %s | %s | %s | %s |\n", figure.c_str(), cell(preset).c_str(),
+                            cell(smooth).c_str(), cost);
+            }
+        }
         if (kernels.empty()) {
             return;
         }
@@ -374,6 +430,8 @@ class TableReporter : public benchmark::ConsoleReporter {
         std::map<std::string, double> busy;  // share of the time the workers had work
     };
     std::vector<std::pair<std::string, double>> posters_;
+    // Per figure, the milliseconds of each colouring.
+    std::map<std::string, std::map<std::string, double>> colourings_;
     std::map<std::string, Row> rows_;
     int count_ = 0;
 };
@@ -423,6 +481,12 @@ int main(int argc, char** argv) {
     }
     if (const Command* c = FindCommand("j_1"); c && c->Enabled()) {
         RegisterPoster(*c, 20000, 15000);
+    }
+    for (const std::string& name : kColouring) {
+        if (const Command* c = FindCommand(name); c && c->Enabled()) {
+            RegisterColouring(*c, 1920, 1080, false);
+            RegisterColouring(*c, 1920, 1080, true);
+        }
     }
     for (const std::string& name : kKernelOnly) {
         if (const Command* c = FindCommand(name); c && c->Enabled()) {
