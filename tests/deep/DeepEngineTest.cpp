@@ -84,6 +84,10 @@ constexpr const char* kDeepMinibrotIm =
     "9291024234291476897042361473614031553907037629698049914993704570861685437009948572930726"
     "3935504890997314508085353459051758209870657112319946210567";
 
+constexpr const char* kPhoenixHair =
+    "-1.91002259535594397304177731689492878266744124975783781547509949241992197179590706328335"
+    "00479530796175700207478499";
+
 Centre At(const char* re, const char* im) {
     return [re, im](long bits) {
         return std::pair{*BigFloat::Parse(re, bits), *BigFloat::Parse(im, bits)};
@@ -213,6 +217,13 @@ TEST(DeepEngine, AgreesWithDirectIteration) {
          At("0", "0"), "1e-100", 0, kOthers},
         {"mandeldragon at lambda(i), 1e-40", Params(IK::MandelDragon, 61489), 2000,
          Root(0, 1, true), "1e-40", 1, kOthers},
+        // Where the phoenix plane's escape time grows without bound (its
+        // orbit stays on a chaotic saddle's stable set): found by refining
+        // the highest count along q = 0.75, about 3 more a decade.
+        {"mandelphoenix on a hair at q = 0.75, 1e-20", Params(IK::MandelPhoenix, 53267), 1000,
+         At(kPhoenixHair, "0.75"), "1e-20", 0, kOthers},
+        {"mandelphoenix on a hair at q = 0.75, 1e-100", Params(IK::MandelPhoenix, 53267), 1000,
+         At(kPhoenixHair, "0.75"), "1e-100", 0, kOthers},
     };
     for (const DeepCase& c : cases) {
         ExpectAgreement(c, c.width, c.height);
