@@ -217,6 +217,9 @@ TEST(DeepEngine, AgreesWithDirectIteration) {
          At("0", "0"), "1e-100", 0, kOthers},
         {"mandeldragon at lambda(i), 1e-40", Params(IK::MandelDragon, 61489), 2000,
          Root(0, 1, true), "1e-40", 1, kOthers},
+        {"binary decomposition at beta, 1e-100",
+         Params(IK::BinaryDecomposition, 1, 0.318623, 0.0429799), 1000,
+         Root(0.318623, 0.0429799, false), "1e-100", 0, kOthers},
         // Where the phoenix plane's escape time grows without bound (its
         // orbit stays on a chaotic saddle's stable set): found by refining
         // the highest count along q = 0.75, about 3 more a decade.
