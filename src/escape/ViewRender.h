@@ -28,6 +28,9 @@ struct ViewRenderOptions {
     // The coarse pass computes every coarseStep-th column and row (the exact
     // pass skips those points); 1 or less: no coarse pass; at most 64.
     int coarseStep = 4;
+    // Samples a pixel each way in the exact pass (1 to 8), averaged in
+    // linear light; the coarse pass takes one.
+    int supersample = 1;
 };
 
 // Draws `view` of `figure` at width x height into `picture` (sized to it)

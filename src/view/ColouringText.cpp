@@ -17,8 +17,10 @@ std::string Shortest(double value) {
 }  // namespace
 
 std::string ColouringArguments(const ColouringChoice& choice) {
+    const std::string samples =
+        choice.supersample > 1 ? "--supersample " + std::to_string(choice.supersample) : "";
     if (!choice.smooth) {
-        return {};
+        return samples;
     }
     std::string args = "--colouring smooth";
     if (choice.palette != kDefaultPalette) {
@@ -33,7 +35,7 @@ std::string ColouringArguments(const ColouringChoice& choice) {
     if (choice.offset != kDefaultOffset) {
         args += " --offset " + Shortest(choice.offset);
     }
-    return args;
+    return samples.empty() ? args : args + " " + samples;
 }
 
 }  // namespace galleri
