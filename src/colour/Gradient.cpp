@@ -110,6 +110,10 @@ uint32_t Gradient::Colour(double nu, int64_t x, int64_t y) const {
     return EntryColour(Entry(nu), x, y);
 }
 
+const std::array<float, 3>& Gradient::EntryLevels(int entry) const {
+    return table_[std::clamp(entry, 0, kEntries - 1)];
+}
+
 uint32_t Gradient::EntryColour(int entry, int64_t x, int64_t y) const {
     const std::array<float, 3>& level = table_[std::clamp(entry, 0, kEntries - 1)];
     const double threshold = OrderedDitherThreshold(x, y);

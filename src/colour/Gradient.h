@@ -38,6 +38,8 @@ class Gradient {
     // then that entry's colour at pixel (x, y).
     int Entry(double nu) const;
     uint32_t EntryColour(int entry, int64_t x, int64_t y) const;
+    // The exact sRGB levels (0 to 255, not rounded) of an entry.
+    const std::array<float, 3>& EntryLevels(int entry) const;
 
   private:
     double density_;

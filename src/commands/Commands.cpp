@@ -14,6 +14,7 @@
 #include "escape/MandelDragon.h"
 #include "escape/MandelPhoenix.h"
 #include "escape/Mandelbrot.h"
+#include "escape/ViewRender.h"
 #include "geometry/Breastplate.h"
 #include "geometry/KochSnowflake.h"
 #include "geometry/Sierpinski.h"
@@ -198,11 +199,13 @@ bool DrawnInDoubles(const Command& command, const DeepRect& view, int width, int
 }
 
 void RunFigureDeepView(Surface& surface, const Command& command, const DeepRect& view,
-                       std::optional<int64_t> iterations, int threads, DeepEngine::Stats* stats) {
+                       std::optional<int64_t> iterations, int threads, DeepEngine::Stats* stats,
+                       const SmoothColouring* smooth) {
     PlaneFigure figure = PlaneFigureOf(command);
     if (iterations) {
         figure = WithBudget(figure, *iterations);
     }
+    figure.params.smooth = smooth;
     const DeepPicture picture =
         MakeDeepPicture(figure, view, surface.ImgWidth(), surface.ImgHeight());
     DeepEngine engine(threads);
@@ -224,6 +227,28 @@ void RunFigureDeepView(Surface& surface, const Command& command, const DeepRect&
     if (stats != nullptr) {
         *stats = engine.GetStats();
     }
+}
+
+Bitmap DrawFigureSupersampled(const Command& command, const std::optional<PlaneRect>& view,
+                              const std::optional<DeepRect>& deepView,
+                              std::optional<int64_t> iterations, const SmoothColouring* smooth,
+                              int n, int width, int height, EscapeEngine& engine, int threads) {
+    PlaneFigure figure = PlaneFigureOf(command);
+    if (iterations) {
+        figure = WithBudget(figure, *iterations);
+    }
+    figure.params.smooth = smooth;
+    const std::atomic<bool> never{false};
+    const ViewRenderOptions options{1, n};
+    Bitmap picture(width, height);
+    if (deepView) {
+        DeepEngine deep(threads);
+        RenderDeepView(figure, *deepView, width, height, deep, never, picture, {}, options);
+    } else {
+        RenderView(figure, view ? *view : figure.own, width, height, engine, never, picture, {},
+                   options);
+    }
+    return picture;
 }
 
 }  // namespace galleri

@@ -6,6 +6,7 @@
 
 #include "deep/DeepEngine.h"
 #include "escape/PlaneFigure.h"
+#include "surface/Bitmap.h"
 #include "view/DeepView.h"
 
 namespace galleri {
@@ -74,6 +75,16 @@ bool DrawnInDoubles(const Command& command, const DeepRect& view, int width, int
 // given.
 void RunFigureDeepView(Surface& surface, const Command& command, const DeepRect& view,
                        std::optional<int64_t> iterations, int threads,
-                       DeepEngine::Stats* stats = nullptr);
+                       DeepEngine::Stats* stats = nullptr, const SmoothColouring* smooth = nullptr);
+
+// Draws a figure of the plane command with n x n samples a pixel, averaged
+// in linear light, at a view of doubles (`view`, or the figure's own when
+// neither is given) or a deep view, into a picture of width x height, with
+// `engine` for a view of doubles and `threads` for a deep one; in the
+// smooth colouring when given. Raises the size errors its views raise.
+Bitmap DrawFigureSupersampled(const Command& command, const std::optional<PlaneRect>& view,
+                              const std::optional<DeepRect>& deepView,
+                              std::optional<int64_t> iterations, const SmoothColouring* smooth,
+                              int n, int width, int height, EscapeEngine& engine, int threads);
 
 }  // namespace galleri

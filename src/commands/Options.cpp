@@ -175,6 +175,16 @@ std::string ApplyOffset(Options& o, std::string_view value) {
     return {};
 }
 
+std::string ApplySupersample(Options& o, std::string_view value) {
+    const std::optional<double> v = ParseNumber(value);
+    if (!v || *v != std::floor(*v) || *v < 1 || *v > 8) {
+        return "bad supersample " + Quote(value) +
+               ": expected a whole number of samples a pixel each way, 1 to 8";
+    }
+    o.supersample = static_cast<int>(*v);
+    return {};
+}
+
 std::string ApplyListPalettes(Options& o, std::string_view) {
     o.action = Action::ListPalettes;
     return {};
@@ -251,6 +261,10 @@ const std::array kOptions = {
            "where in the palette the count 0 falls, in passes\n"
            "                        (default 0; 0.5 is half way); chooses smooth colouring",
            kRender, ApplyOffset},
+    Option{"supersample", '\0', "N",
+           "N x N samples a pixel (1 to 8), averaged in linear\n"
+           "                        light, for a figure of the plane (default 1)",
+           kRender, ApplySupersample},
     Option{"list", 'l', nullptr, "list the figures and stop", kRender, ApplyList},
     Option{"list-palettes", '\0', nullptr, "list the built-in palettes and stop", kRender,
            ApplyListPalettes},
@@ -443,6 +457,7 @@ std::string HelpText(Program program) {
             "                      [--view LEFT,RIGHT,BOTTOM,TOP | --location FILE]\n"
             "                      [--iterations N] [--colouring preset|smooth]\n"
             "                      [--palette NAME|FILE] [--density X] [--offset X]\n"
+            "                      [--supersample N]\n"
             "                      FIGURE\n"
             "       galleri-render --list | --list-palettes | --help | --version\n"
             "\n"

@@ -72,6 +72,8 @@ struct Options {
     std::optional<std::string> paletteChecksum;
     std::optional<double> density;
     std::optional<double> offset;
+    // --supersample: samples a pixel each way, 1 to 8.
+    std::optional<int> supersample;
     // The window's arguments for Qt: Qt's own options with their values, in
     // the order given.
     std::vector<std::string> qtArguments;

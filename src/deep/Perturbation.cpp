@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "deep/QuadraticPixel.h"
+#include "escape/SmoothColouring.h"
+#include "escape/SmoothCount.h"
 
 namespace galleri {
 
@@ -140,10 +142,31 @@ DeepPixel PerturbPixel(const EscapeParams& params, int64_t budget, const DeepOrb
     px.n = n;
     px.x2 = x2;
     px.y2 = y2;
+    if (julia) {
+        px.cr = params.cx;
+        px.ci = params.cy;
+    } else {
+        px.cr = orbits.pointRe + dcr;
+        px.ci = orbits.pointIm + dci;
+    }
+    if (phoenix && m > 0) {
+        px.ozr = s.orbit->re[m - 1] + pdr;
+        px.ozi = s.orbit->im[m - 1] + pdi;
+    }
     return px;
 }
 
 uint32_t DeepColour(const EscapeParams& params, int64_t budget, const DeepPixel& pixel) {
+    if (params.smooth != nullptr) {
+        if (pixel.n >= budget) {
+            return SmoothColouring::kInterior;
+        }
+        const bool lagging = params.kind != IterationKind::MandelDragon;
+        const IterationEnd end{pixel.zr,  pixel.zi,  lagging ? pixel.x2 + pixel.y2 : -1.0,
+                               pixel.ozr, pixel.ozi, pixel.cr,
+                               pixel.ci};
+        return params.smooth->Value(SmoothCount(params.kind, static_cast<uint64_t>(pixel.n), end));
+    }
     // The rules that only ask whether the budget was reached see 0 or 1
     // against a limit of 1; those that show the counter see it whole.
     EscapeParams p = params;

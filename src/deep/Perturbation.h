@@ -20,6 +20,12 @@ struct DeepPixel {
     double x2 = 0, y2 = 0;
     bool glitched = false;
     int64_t glitchedAt = 0;  // iterations made when it glitched
+    // For the smooth colouring, which carries the iteration on from the
+    // last iterate: the pixel's parameter in doubles (c, lambda, or (p, q);
+    // the Julia constant for the Julia-type maps) and the phoenix map's
+    // previous iterate.
+    double cr = 0, ci = 0;
+    double ozr = 0, ozi = 0;
 };
 
 // What a pixel iterates against: its reference orbit, the reference's own
@@ -47,7 +53,7 @@ DeepPixel PerturbPixel(const EscapeParams& params, int64_t budget, const DeepOrb
                        double dre, double dim);
 
 // The colour of a deep pixel by the figure's own rule, with a counter that
-// cannot wrap.
+// cannot wrap; under params.smooth its smooth value, which the scan colours.
 uint32_t DeepColour(const EscapeParams& params, int64_t budget, const DeepPixel& pixel);
 
 }  // namespace galleri

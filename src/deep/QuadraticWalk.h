@@ -99,6 +99,13 @@ class Walk {
           dc_(params.kind != IterationKind::Mandelbrot ? ComplexExp{} : delta),
           orbit_(orbits.reference) {
         p_.Set(params.kind != IterationKind::Mandelbrot ? delta : ComplexExp{}, dc_);
+        if (params.kind == IterationKind::Mandelbrot) {
+            px_.cr = orbits.pointRe + delta.Re().ToDouble();
+            px_.ci = orbits.pointIm + delta.Im().ToDouble();
+        } else {
+            px_.cr = params.cx;
+            px_.ci = params.cy;
+        }
     }
 
     // False once the pixel is done: escaped, or its budget used.

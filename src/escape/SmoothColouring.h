@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -49,6 +50,13 @@ class SmoothColouring {
     uint32_t Colour(uint32_t value, int64_t x, int64_t y) const {
         return value == kInterior ? kInteriorColour
                                   : gradient_.EntryColour(static_cast<int>(value), x, y);
+    }
+
+    // The exact sRGB levels (0 to 255, not rounded) of that value, for
+    // averaging before the colour is rounded.
+    std::array<float, 3> Levels(uint32_t value) const {
+        return value == kInterior ? std::array<float, 3>{0, 0, 0}
+                                  : gradient_.EntryLevels(static_cast<int>(value));
     }
 
   private:

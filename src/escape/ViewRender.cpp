@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "escape/SmoothColouring.h"
+#include "escape/Supersample.h"
 #include "surface/Errors.h"
 
 namespace galleri {
@@ -117,6 +118,14 @@ bool RenderView(const PlaneFigure& figure, const PlaneRect& view, int width, int
         if (onPass) {
             onPass(ViewPass::Coarse, picture);
         }
+    }
+    if (options.supersample > 1) {
+        // The exact pass with several samples a pixel, over the coarse one.
+        if (!RenderSupersampled(engine, figure.params, full, width, height, options.supersample,
+                                cancel, picture)) {
+            return false;
+        }
+    } else if (step > 1 && width > 0 && height > 0) {
         // The rest: whole columns between the corners' columns, then the
         // corners' columns between their rows.
         const GridPart between(full, width, height, fine, all);

@@ -14,7 +14,8 @@ namespace galleri {
 // filling its block), then the exact pass, giving up between small blocks
 // of columns when asked to. The exact picture equals, pixel for pixel, the
 // picture DrawPlaneFigure draws for that view at that size, and so the menu
-// command's picture at the figure's own rectangle.
+// command's picture at the figure's own rectangle; with several samples a
+// pixel it is the supersampled picture (RenderSupersampled) instead.
 
 enum class ViewPass { Coarse, Exact };
 

@@ -347,12 +347,12 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     if (ParseResult colouring = ResolveColouring(o, req); !colouring.Ok()) {
         return colouring;
     }
-    // The smooth colouring of deep views is not drawn yet: this is the one
-    // place that refuses it.
-    if (req.deepView && req.colouring.smooth) {
-        return Fail(
-            "the smooth colouring does not draw views past a double's precision yet, and this "
-            "view is one; draw it with --colouring preset");
+    if (o.supersample && *o.supersample > 1) {
+        if (!req.figure->Plane()) {
+            return Fail("--supersample is for the figures of the plane, and " +
+                        Quote(req.figure->caption) + " is drawn by lines and points");
+        }
+        req.colouring.supersample = *o.supersample;
     }
     if (req.output.empty()) {
         req.output = std::string(req.figure->item) + ".png";

@@ -132,15 +132,24 @@ int Render(const RenderRequest& request, char* program) {
         DefaultFastEngine().SetThreads(request.threads);
     }
 
+    // With several samples a pixel the picture is drawn apart from the
+    // surface, by strips of samples.
+    std::optional<Bitmap> supersampled;
     try {
         std::optional<SmoothColouring> smooth;
         if (request.colouring.smooth) {
             smooth.emplace(request.paletteStops, request.colouring.density,
                            request.colouring.offset);
         }
-        if (request.deepView) {
+        if (request.colouring.supersample > 1) {
+            supersampled = DrawFigureSupersampled(
+                figure, request.view, request.deepView, request.iterations,
+                smooth ? &*smooth : nullptr, request.colouring.supersample, request.width,
+                request.height, surface.Engine() ? *surface.Engine() : DefaultFastEngine(),
+                request.threads);
+        } else if (request.deepView) {
             RunFigureDeepView(surface, figure, *request.deepView, request.iterations,
-                              request.threads);
+                              request.threads, nullptr, smooth ? &*smooth : nullptr);
         } else if (request.view || request.iterations || smooth) {
             RunFigureView(surface, figure, request.view ? *request.view : figure.Plane()->own,
                           request.iterations, smooth ? &*smooth : nullptr);
@@ -174,7 +183,8 @@ int Render(const RenderRequest& request, char* program) {
         const std::optional<Resolution> resolution =
             app ? std::nullopt
                 : std::optional<Resolution>({kOffscreenDotsPerMeter, kOffscreenDotsPerMeter});
-        SavePicture(surface.Picture(), request.output, PictureText(request), resolution);
+        SavePicture(supersampled ? *supersampled : surface.Picture(), request.output,
+                    PictureText(request), resolution);
         if (isatty(STDERR_FILENO) != 0) {
             // Someone watches: say what was made; scripts see nothing.
             std::fprintf(

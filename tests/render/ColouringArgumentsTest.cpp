@@ -80,6 +80,10 @@ TEST(ColouringArguments, EveryChoiceRedrawsFromItsText) {
         {{"--palette", spaced},
          "--colouring smooth --palette " + QuoteArgument(spaced) + " --palette-checksum " +
              Checksum(spaced)},
+        {{"--supersample", "1"}, ""},
+        {{"--supersample", "3"}, "--supersample 3"},
+        {{"--supersample=8", "--palette", "fire"},
+         "--colouring smooth --palette fire --supersample 8"},
     };
     for (const Case& c : cases) {
         Args args = c.options;
@@ -105,9 +109,6 @@ TEST(ColouringArguments, BadChoicesAreOneLineUsageErrors) {
     FILE* f = std::fopen(changed.c_str(), "ab");
     std::fputs("1 2 3\n", f);
     std::fclose(f);
-    const std::string deep =
-        "-0.74364388703715870475219150611477,-0.74364388703715870475219150611475,"
-        "0.13182590420531197049313205638512,0.13182590420531197049313205638514";
     const std::vector<std::pair<Args, std::string>> bad = {
         {{"--colouring", "fancy", "m11"}, "unknown colouring 'fancy': expected preset or smooth"},
         {{"--density", "0", "m11"}, "bad density '0'"},
@@ -137,7 +138,10 @@ TEST(ColouringArguments, BadChoicesAreOneLineUsageErrors) {
          "--colouring smooth is for the figures of the plane, and 'lorenz_1' keeps its own"},
         {{"--density", "5", "trd1"}, "--density is for the figures of the plane"},
         {{"--palette", "ice", "sierpinski triangle"}, "--palette is for the figures of the plane"},
-        {{"--colouring", "smooth", "--view", deep, "m11"}, "past a double's precision"},
+        {{"--supersample", "0", "m11"}, "bad supersample '0'"},
+        {{"--supersample", "9", "m11"}, "bad supersample '9'"},
+        {{"--supersample", "2.5", "m11"}, "bad supersample '2.5'"},
+        {{"--supersample", "2", "lorenz_1"}, "--supersample is for the figures of the plane"},
         {{"--list-palettes", "m11"}, "--list-palettes takes no figure"},
     };
     for (const auto& [args, mentions] : bad) {

@@ -523,13 +523,21 @@ TEST_F(RenderCli, SmoothPicturesRedrawFromTheirText) {
     fs::copy_file(fs::path(GALLERI_PALETTE_CORPUS) / "ggr/good-curves.ggr", File("my grad.ggr"));
     for (const Args& args :
          {Args{"-s", "40x30", "--palette", "dusk", "--density", "6", "-o", "a.png", "jd11"},
+          Args{"-s", "40x30", "--supersample", "3", "-o", "a.png", "mandelphoenix1"},
+          // A deep view, smooth, and by strips of samples.
+          Args{"-s", "40x30", "--palette", "fire", "--supersample", "2",
+               "--view=-1.2500000000000000000001,-1.25,0.0199999999999999999999,0.02", "-o",
+               "a.png", "m11"},
+          // Last: the file the checks below change.
           Args{"-s", "40x30", "--view=-0.75,-0.74,0.1,0.11", "--palette", "my grad.ggr", "--offset",
-               "0.5", "-o", "a.png", "m11"}}) {
+               "0.5", "--supersample", "2", "-o", "a.png", "m11"}}) {
         SCOPED_TRACE(args[3]);
         ASSERT_EQ(Render(args).status, 0);
         const std::string first = ReadAll(File("a.png"));
         const std::string text = GalleriText(first);
-        ASSERT_NE(text.find("--colouring smooth"), std::string::npos) << text;
+        ASSERT_NE(text.find(args[2] == "--supersample" ? "--supersample" : "--colouring smooth"),
+                  std::string::npos)
+            << text;
         Args again = SplitArguments(text);
         again.insert(again.end() - 1, {"-o", "b.png"});
         ASSERT_EQ(Render(again).status, 0) << text;
