@@ -106,6 +106,10 @@ DeepPixel IterateDirect(const EscapeParams& params, int64_t budget, const BigFlo
     px.zi = zi.ToDouble();
     px.x2 = x2.ToDouble();
     px.y2 = y2.ToDouble();
+    px.cr = cr.ToDouble();
+    px.ci = ci.ToDouble();
+    px.ozr = orr.ToDouble();
+    px.ozi = oi.ToDouble();
     return px;
 }
 

@@ -9,10 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "colour/BuiltinPalettes.h"
 #include "deep/BigFloat.h"
 #include "deep/DeepEngine.h"
 #include "deep/DirectIteration.h"
 #include "escape/EscapeScan.h"
+#include "escape/SmoothColouring.h"
 
 namespace galleri {
 namespace {
@@ -87,6 +89,12 @@ constexpr const char* kDeepMinibrotIm =
 constexpr const char* kPhoenixHair =
     "-1.91002259535594397304177731689492878266744124975783781547509949241992197179590706328335"
     "00479530796175700207478499";
+
+EscapeParams Smooth(EscapeParams params) {
+    static const SmoothColouring smooth(FindBuiltinPalette("rainbow")->stops, 0.5, 0);
+    params.smooth = &smooth;
+    return params;
+}
 
 Centre At(const char* re, const char* im) {
     return [re, im](long bits) {
@@ -216,6 +224,11 @@ TEST(DeepEngine, AgreesWithDirectIteration) {
         {"julia dragon jd_10 at 0, 1e-100", Params(IK::JuliaDragon, 4210, 1.646009, 0.967049), 3986,
          At("0", "0"), "1e-100", 0, kOthers},
         {"mandeldragon at lambda(i), 1e-40", Params(IK::MandelDragon, 61489), 2000,
+         Root(0, 1, true), "1e-40", 1, kOthers},
+        // The smooth colouring's values, nu to a 4096th of a pass of 0.5.
+        {"mandelbrot at i, 1e-300, smooth", Smooth(Params(IK::Mandelbrot, 1)), 4000, At("0", "1"),
+         "1e-300", 0, kMandel},
+        {"mandeldragon at lambda(i), 1e-40, smooth", Smooth(Params(IK::MandelDragon, 1)), 2000,
          Root(0, 1, true), "1e-40", 1, kOthers},
         {"binary decomposition at beta, 1e-100",
          Params(IK::BinaryDecomposition, 1, 0.318623, 0.0429799), 1000,
