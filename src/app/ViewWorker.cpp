@@ -106,22 +106,43 @@ void ViewWorker::Draw(const ViewJob& job) {
                 deliver_(std::move(coarse));
             }
         };
+        PlaneFigure figure = job.figure;
+        figure.params.smooth = job.smooth.get();
+        ViewRenderOptions options;
+        options.supersample = job.supersample;
         if (job.view.Deep()) {
-            if (!RenderDeepView(job.figure, *job.view.deep, job.width, job.height, *deepEngine_,
-                                cancel_, picture_, onPass, {8})) {
+            options.coarseStep = job.quiet ? 1 : 8;
+            if (!RenderDeepView(figure, *job.view.deep, job.width, job.height, *deepEngine_,
+                                cancel_, picture_, onPass, options)) {
                 return;
             }
             const DeepEngine::Stats& stats = deepEngine_->GetStats();
             result.evidence = {Budget(job.figure.params), int64_t{job.width} * job.height,
                                stats.reachedBudget, stats.escapedNearBudget, stats.mostEscaped};
         } else {
-            if (!RenderView(job.figure, job.view.plane, job.width, job.height, *engine_, cancel_,
-                            picture_, onPass)) {
+            if (job.quiet) {
+                options.coarseStep = 1;
+            }
+            const PlaneRect& plane = job.view.plane;
+            if (job.smooth && job.supersample == 1) {
+                // The values too, so that other colours of this view need no
+                // point computed again.
+                ValueRecorder recorder(*engine_,
+                                       MakeScanGrid(plane.left, plane.right, plane.bottom,
+                                                    plane.top, job.width, job.height, figure.scan),
+                                       job.width, job.height);
+                if (!RenderView(figure, plane, job.width, job.height, recorder, cancel_, picture_,
+                                onPass, options)) {
+                    return;
+                }
+                result.values = recorder.Take();
+            } else if (!RenderView(figure, plane, job.width, job.height, *engine_, cancel_,
+                                   picture_, onPass, options)) {
                 return;
             }
             if (job.wantsEvidence) {
                 result.evidence =
-                    ProbeBudget(job.figure.params, job.view.plane,
+                    ProbeBudget(job.figure.params, plane,
                                 {job.width, job.height, job.figure.scan.divisorExtra});
             }
         }

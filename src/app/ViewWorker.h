@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "app/SmoothValues.h"
 #include "deep/DeepEngine.h"
 #include "escape/PlaneFigure.h"
 #include "escape/ViewRender.h"
@@ -21,6 +22,7 @@
 namespace galleri {
 
 class EscapeEngine;
+class SmoothColouring;
 
 // One view to draw, tagged with the explorer's generation at the time.
 struct ViewJob {
@@ -32,6 +34,14 @@ struct ViewJob {
     // Whether the result should say what the pixels did with the budget
     // (a view of doubles then takes a probe after its exact pass).
     bool wantsEvidence = false;
+    // The smooth colouring, kept alive for the job; null: the figure's own
+    // colours.
+    std::shared_ptr<const SmoothColouring> smooth;
+    // Samples a pixel each way in the exact pass.
+    int supersample = 1;
+    // No coarse pass: the same view in other colours, whose picture on
+    // screen stays until the exact one is in.
+    bool quiet = false;
 };
 
 // A pass of a view, ready for the interface thread: the picture in the
@@ -45,6 +55,9 @@ struct ViewResult {
     std::shared_ptr<Bitmap> exact;  // exact pass only
     std::string error;              // set when the view could not be drawn
     BudgetEvidence evidence;        // exact pass only: what the pixels did with the budget
+    // Exact pass only: the smooth values of a view of doubles drawn at one
+    // sample a pixel, for colouring it again; null otherwise.
+    std::shared_ptr<const SmoothValues> values;
 };
 
 // The explorer's render thread: draws one view at a time with an engine of
