@@ -14,6 +14,7 @@
 
 #include "app/PictureDrag.h"
 #include "app/PictureView.h"
+#include "colour/BuiltinPalettes.h"
 #include "commands/Commands.h"
 #include "commands/Descriptions.h"
 #include "commands/Options.h"
@@ -83,6 +84,9 @@ Explorer::Explorer(Surface& surface, PictureView& view, QWidget* window)
 
     progressTimer_.setInterval(500);
     connect(&progressTimer_, &QTimer::timeout, this, [this] { ShowProgress(); });
+    paletteStops_ = FindBuiltinPalette(kDefaultPalette)->stops;
+    cycleTimer_.setInterval(kCycleMs);
+    connect(&cycleTimer_, &QTimer::timeout, this, [this] { CycleStep(); });
 
     startDrag = [this](std::unique_ptr<QMimeData> mime) {
         auto* drag = new QDrag(&view_);
@@ -132,6 +136,7 @@ void Explorer::BeforeCommand() {
     // The run paints the surface's picture as it grows, as ever.
     view_.ClearViewImage();
     rngBefore_ = surface_.Rng;
+    exactValues_.reset();
 }
 
 void Explorer::AfterCommand(const Command& command, RunEnd end) {
@@ -148,6 +153,10 @@ void Explorer::AfterCommand(const Command& command, RunEnd end) {
     history_.reset();
     exactView_.reset();
     exactImage_ = QImage();
+    // The run drew in the colouring CommandColouring gave it, one sample a
+    // pixel.
+    exactColouring_ = colouring_;
+    exactColouring_.supersample = 1;
     active_ = figure_.has_value() && end != RunEnd::Failed;
     if (!active_) {
         return;
@@ -164,6 +173,11 @@ void Explorer::AfterCommand(const Command& command, RunEnd end) {
         exactImage_ = shown;
     }
     view_.ShowViewImage(shown);
+    if (complete && colouring_.supersample > 1) {
+        // The samples the menu run does not take.
+        viewPending_ = true;
+        StartJob(true);
+    }
 }
 
 bool Explorer::Explorable() const {
@@ -242,16 +256,10 @@ bool Explorer::Show(const ExploreView& view, const std::string& note) {
         lowerTo_ = 0;
     }
     targetView_ = view;
-    if (exactView_ && SameView(view, *exactView_) && exactBudget_ == budget_) {
+    if (exactView_ && SameView(view, *exactView_) && exactBudget_ == budget_ &&
+        SameColours(exactColouring_, colouring_)) {
         // Back to the picture the surface holds: nothing to draw.
-        ++generation_;
-        if (worker_) {
-            worker_->Cancel();
-        }
-        drawing_ = false;
-        viewPending_ = false;
-        shownView_ = view;
-        view_.ShowViewImage(exactImage_);
+        ShowExact();
     } else {
         view_.PlaceViewImage(PlaceOf(shownView_, view, frame));
         viewPending_ = true;
@@ -261,15 +269,31 @@ bool Explorer::Show(const ExploreView& view, const std::string& note) {
     return true;
 }
 
-void Explorer::StartJob() {
-    const ViewFrame frame = Frame();
-    StartJobAt(frame.width, frame.height);
+void Explorer::CancelJob() {
+    ++generation_;
+    if (worker_) {
+        worker_->Cancel();
+    }
+    drawing_ = false;
 }
 
-void Explorer::StartJobAt(int width, int height) {
+void Explorer::ShowExact() {
+    CancelJob();
+    viewPending_ = false;
+    shownView_ = targetView_;
+    view_.ShowViewImage(exactImage_);
+}
+
+void Explorer::StartJob(bool quiet) {
+    const ViewFrame frame = Frame();
+    StartJobAt(frame.width, frame.height, quiet);
+}
+
+void Explorer::StartJobAt(int width, int height, bool quiet) {
     ++generation_;
     drawing_ = true;
     jobBudget_ = budget_;
+    jobColouring_ = colouring_;
     jobClock_.start();
     if (targetView_.Deep()) {
         progressTimer_.start();
@@ -277,8 +301,9 @@ void Explorer::StartJobAt(int width, int height) {
     // The automatic budget reads what the pixels did; the figure's own
     // picture and a budget set by hand do not need it.
     const bool evidence = autoBudget_ && !SameView(targetView_, history_->Own());
-    Worker().Start(
-        {WithBudget(*figure_, budget_), targetView_, width, height, generation_, evidence});
+    Worker().Start({WithBudget(*figure_, budget_), targetView_, width, height, generation_,
+                    evidence, colouring_.smooth ? smooth_ : nullptr, colouring_.supersample,
+                    quiet});
 }
 
 void Explorer::OnResult(ViewResult result) {
@@ -304,6 +329,8 @@ void Explorer::OnResult(ViewResult result) {
     }
     exactView_ = result.view;
     exactBudget_ = jobBudget_;
+    exactColouring_ = jobColouring_;
+    exactValues_ = std::move(result.values);
     lastSeconds_ = jobClock_.isValid() ? static_cast<double>(jobClock_.elapsed()) / 1000 : -1;
     exactImage_ = result.image;
     AdjustBudget(result.evidence);
@@ -388,6 +415,9 @@ std::string Explorer::StatusText(std::optional<PicturePoint> cursor) const {
                 " iterations";
         if (autoBudget_ && budget_ != ownBudget_) {
             text += " (automatic)";
+        }
+        if (const std::string colours = ColouringText(); !colours.empty()) {
+            text += "   " + colours;
         }
     }
     if (lastSeconds_ >= 0) {
@@ -605,6 +635,8 @@ void Explorer::Escape() {
 }
 
 bool Explorer::FinishView(QString* error) {
+    // A picture to keep holds still.
+    SetCycling(false);
     if (!viewPending_ || !Explorable()) {
         return true;  // the surface's picture is the current view's
     }
@@ -636,7 +668,8 @@ std::string Explorer::PictureArguments() const {
     }
     const Bitmap& picture = surface_.Picture();
     if (figure_) {
-        return exactView_ ? ViewArguments(*exactView_, exactBudget_) : std::string();
+        return exactView_ ? ViewArguments(*exactView_, exactBudget_, exactColouring_)
+                          : std::string();
     }
     if (!reproducible_) {
         return {};
@@ -645,14 +678,16 @@ std::string Explorer::PictureArguments() const {
            " " + command_->item;
 }
 
-std::string Explorer::ViewArguments(const ExploreView& view, int64_t budget) const {
+std::string Explorer::ViewArguments(const ExploreView& view, int64_t budget,
+                                    const ColouringChoice& colouring) const {
     const Bitmap& picture = surface_.Picture();
+    const std::string colours = ColouringArguments(colouring);
     if (!view.Deep()) {
         return RenderArguments(command_->item, picture.Width(), picture.Height(), view.plane,
-                               figure_->own, budget, ownBudget_);
+                               figure_->own, budget, ownBudget_, colours);
     }
     return RenderArguments(command_->item, picture.Width(), picture.Height(),
-                           FormatDeepView(*view.deep), budget, ownBudget_);
+                           FormatDeepView(*view.deep), budget, ownBudget_, colours);
 }
 
 bool Explorer::ShowLocation(const ExploreView& view, std::optional<int64_t> iterations) {
@@ -689,7 +724,7 @@ bool Explorer::ShowLocation(const ExploreView& view, std::optional<int64_t> iter
 std::string Explorer::CommandLine() const {
     std::string args;
     if (Explorable()) {
-        args = ViewArguments(targetView_, budget_);
+        args = ViewArguments(targetView_, budget_, colouring_);
     } else {
         args = PictureArguments();
     }

@@ -13,9 +13,11 @@
 #include <string>
 
 #include "app/ViewWorker.h"
+#include "colour/Palette.h"
 #include "escape/PlaneFigure.h"
 #include "surface/Random.h"
 #include "view/AutoBudget.h"
+#include "view/ColouringText.h"
 #include "view/ExploreView.h"
 #include "view/ViewGeometry.h"
 #include "view/ViewHistory.h"
@@ -27,6 +29,7 @@ namespace galleri {
 
 struct Command;
 class PictureView;
+class SmoothColouring;
 class Surface;
 
 // Exploring the figure of the plane that the last menu command drew: the
@@ -130,9 +133,41 @@ class Explorer : public QObject {
     // Tests hold the render thread's jobs here (see ViewWorker::Gate).
     void SetJobGate(ViewWorker::Gate gate);
 
+    // The colouring every figure of the plane is drawn in, its views and
+    // its menu command alike; the figure's own colours at first. Choosing
+    // one while a figure of the plane is shown draws its current view again
+    // in it; other figures keep their colours.
+    const ColouringChoice& Colouring() const { return colouring_; }
+    const std::vector<Stop>& PaletteStops() const { return paletteStops_; }
+    // A colouring with its palette's stops (read and checked by the
+    // caller). False, with the reason noted, when it cannot colour (a
+    // density not above 0). With redraw false the view shown stays as it is
+    // until it is next drawn.
+    bool SetColouring(const ColouringChoice& choice, std::vector<Stop> stops, bool redraw = true);
+    void SetSmooth(bool on);
+    // D and Shift+D: half or twice the iterations one pass through the
+    // palette spans.
+    void ScaleDensity(bool denser);
+    // , and .: the palette moved steps of 1/64 of a pass back or on.
+    void StepOffset(int steps);
+    static constexpr int kOffsetStepEntries = 64;
+    // C: the palette cycles through the picture until stopped; saving,
+    // copying and dragging the picture out stop it.
+    void SetCycling(bool on);
+    bool Cycling() const { return cycleTimer_.isActive(); }
+    // Samples a pixel each way, 1 (off) to kMaxSupersample.
+    void SetSupersample(int samples);
+    // "smooth, palette fire, density 20", "supersample 2x2"; empty for the
+    // figures' own colours at one sample.
+    std::string ColouringText() const;
+    // The smooth colouring a menu command draws in; null for its own colours.
+    const SmoothColouring* CommandColouring(const Command& command) const;
+
   signals:
     // The exact picture of a view became the surface's picture.
     void viewDrawn();
+    // The colouring changed (the cycling moves it on every step).
+    void colouringChanged();
 
   private:
     ViewFrame Frame() const;
@@ -152,13 +187,33 @@ class Explorer : public QObject {
     // The automatic budget after an exact picture with this evidence.
     void AdjustBudget(const BudgetEvidence& evidence);
     // galleri-render's arguments for `view` at `budget`.
-    std::string ViewArguments(const ExploreView& view, int64_t budget) const;
+    std::string ViewArguments(const ExploreView& view, int64_t budget,
+                              const ColouringChoice& colouring) const;
     // Raises in a row for one view, 8 times the budget it started with:
     // each draws the view again, so a deep dive raises it step by step.
     static constexpr int kMaxRaises = 3;
-    // The current view at the picture's size, or at another.
-    void StartJob();
-    void StartJobAt(int width, int height);
+    // The current view at the picture's size, or at another; a quiet job
+    // has no coarse pass.
+    void StartJob(bool quiet = false);
+    // The job on the render thread, if any, gives up.
+    void CancelJob();
+    // The surface's picture, which is the current view's, on screen.
+    void ShowExact();
+    void StartJobAt(int width, int height, bool quiet = false);
+    // After a change of colouring: the view in its new colours, from the
+    // stored values when it can be, else drawn again.
+    void ColouringChanged(const std::string& note);
+    // Whether the surface's picture can take the current colouring from
+    // its values, and how many gradient entries they move.
+    bool CanRecolour() const;
+    int RecolourShift() const;
+    void CycleStep();
+    // Whether two colourings draw the same picture.
+    static bool SameColours(const ColouringChoice& a, const ColouringChoice& b);
+    // The cycling's pace: a step of kCycleEntries gradient entries every
+    // kCycleMs, a pass through the palette in about five seconds.
+    static constexpr int kCycleMs = 40;
+    static constexpr int kCycleEntries = 32;
     void OnResult(ViewResult result);
     void ShowZoom(const std::string& note);
     // The note of a deep view being drawn: the reference orbit's share of
@@ -203,6 +258,14 @@ class Explorer : public QObject {
     // galleri-render draws.
     RandomGenerator rngBefore_;
     bool reproducible_ = false;
+
+    ColouringChoice colouring_;
+    std::vector<Stop> paletteStops_;                   // colouring_'s palette
+    std::shared_ptr<const SmoothColouring> smooth_;    // of colouring_, when smooth
+    ColouringChoice jobColouring_;                     // of the job on the render thread
+    ColouringChoice exactColouring_;                   // of the surface's picture
+    std::shared_ptr<const SmoothValues> exactValues_;  // of the surface's picture, if known
+    QTimer cycleTimer_;
 
     std::unique_ptr<QTemporaryDir> dragFolder_;
     int dragFiles_ = 0;

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -36,6 +37,7 @@
 #include "surface/PictureFile.h"
 #include "surface/PictureText.h"
 #include "surface/QuoteForMessage.h"
+#include "view/ArgumentWords.h"
 
 namespace galleri {
 
@@ -98,6 +100,7 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     setMenuBar(MainMenu1);
     BuildMenu();
     BuildExploreMenu();
+    BuildColourMenu();
     BuildHelpMenu();
     FitMenuBar();
     BuildShortcuts();
@@ -125,6 +128,18 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
             this, QStringLiteral("Open location"), QString(),
             QStringLiteral("Locations and Galleri pictures (*.kfr *.txt *.png *.jpg *.jpeg);;"
                            "All files (*)"));
+    };
+    choosePaletteFile = [this] {
+        return QFileDialog::getOpenFileName(
+            this, QStringLiteral("Open palette"), QString(),
+            QStringLiteral("Palettes (*.map *.gpl *.ggr *.ugr);;All files (*)"));
+    };
+    chooseGradient = [this](const QStringList& names) {
+        bool ok = false;
+        const QString name = QInputDialog::getItem(
+            this, QStringLiteral("Open palette"),
+            QStringLiteral("The file holds several gradients:"), names, 0, false, &ok);
+        return ok ? name : QString();
     };
 
     // Escape and the quit keys reach the filter even while the window is
@@ -321,10 +336,6 @@ void TFormTelvarn::BuildExploreMenu() {
     });
 }
 
-namespace {
-
-// galleri-render's "galleri-render: WHAT; see galleri-render --help" as the
-// window says it: WHAT.
 QString InWindowWords(const std::string& error) {
     std::string what = error;
     const std::string prefix = "galleri-render: ";
@@ -341,8 +352,6 @@ QString InWindowWords(const std::string& error) {
     return QString::fromStdString(what) + QLatin1Char('.');
 }
 
-}  // namespace
-
 bool TFormTelvarn::OpenLocation(const QString& path) {
     if (drawing_) {
         return false;
@@ -358,15 +367,11 @@ bool TFormTelvarn::OpenLocation(const QString& path) {
     const std::string size =
         std::to_string(surface_.ImgWidth()) + "x" + std::to_string(surface_.ImgHeight());
     std::vector<std::string> args;
-    if (const std::optional<std::string> text = ReadPictureText(data)) {
-        // The galleri-render arguments the picture was saved with.
-        for (size_t b = 0, e = 0; b < text->size(); b = e + 1) {
-            e = text->find(' ', b);
-            e = e == std::string::npos ? text->size() : e;
-            if (e > b) {
-                args.push_back(text->substr(b, e - b));
-            }
-        }
+    const std::optional<std::string> text = ReadPictureText(data);
+    if (text) {
+        // The galleri-render arguments the picture was saved with; a
+        // palette file's name may be quoted.
+        args = SplitArguments(*text);
     } else if (data.rfind("\x89PNG", 0) == 0 || data.rfind("\xFF\xD8", 0) == 0) {
         report(QMessageBox::Warning,
                QStringLiteral("%1 is a picture without Galleri's text: no view to open.")
@@ -387,6 +392,24 @@ bool TFormTelvarn::OpenLocation(const QString& path) {
         return false;
     }
     const RenderRequest& request = parsed.request;
+    // A picture's colours come with it (its palette read and checked by
+    // now); a location file keeps the colours chosen.
+    const ColouringChoice colouringBefore = explorer_->Colouring();
+    const std::vector<Stop> stopsBefore = explorer_->PaletteStops();
+    const bool colours = text && request.figure->Plane();
+    if (colours) {
+        // The figure's own colours keep the palette chosen for smooth ones.
+        ColouringChoice next = request.colouring;
+        if (!next.smooth) {
+            next = colouringBefore;
+            next.smooth = false;
+            next.supersample = request.colouring.supersample;
+        }
+        if (!explorer_->SetColouring(next, next.smooth ? request.paletteStops : stopsBefore,
+                                     false)) {
+            return false;
+        }
+    }
     if (explorer_->CurrentCommand() != request.figure || !explorer_->Explorable()) {
         RunCommand(*request.figure);
     }
@@ -396,7 +419,13 @@ bool TFormTelvarn::OpenLocation(const QString& path) {
     const ExploreView view = request.deepView ? ExploreView(*request.deepView)
                              : request.view   ? ExploreView(*request.view)
                                               : ExploreView(request.figure->Plane()->own);
-    return explorer_->ShowLocation(view, request.iterations);
+    if (explorer_->ShowLocation(view, request.iterations)) {
+        return true;
+    }
+    if (colours) {
+        explorer_->SetColouring(colouringBefore, stopsBefore, false);
+    }
+    return false;
 }
 
 void TFormTelvarn::UpdateStatus(std::optional<PicturePoint> cursor) {
@@ -441,7 +470,13 @@ void TFormTelvarn::RunCommand(const Command& command) {
     bool failed = true;
     QString error = QStringLiteral("The figure ended with an unknown error.");
     try {
-        RunFigure(surface_, command);
+        // A figure of the plane in the colours chosen; else, and by
+        // default, the command's own run.
+        if (const SmoothColouring* smooth = explorer_->CommandColouring(command)) {
+            RunFigureView(surface_, command, command.Plane()->own, std::nullopt, smooth);
+        } else {
+            RunFigure(surface_, command);
+        }
         failed = false;
     } catch (const DrawingError& e) {
         error = QStringLiteral("%1 at %2 x %3: %4.")

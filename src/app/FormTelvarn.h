@@ -8,9 +8,11 @@
 #include <optional>
 
 #include "app/QtPlatform.h"
+#include "colour/Palette.h"
 #include "surface/Surface.h"
 #include "view/ViewGeometry.h"
 
+class QAction;
 class QFileDialog;
 class QMenuBar;
 
@@ -23,6 +25,10 @@ struct Command;
 class EscapeFilter;
 class Explorer;
 class PictureView;
+
+// galleri-render's "galleri-render: WHAT; see galleri-render --help" (or a
+// palette reader's "palette 'x.map' line 3: WHAT") as the window says it.
+QString InWindowWords(const std::string& error);
 
 // The application title, shown as the window's caption.
 inline constexpr const char* kApplicationTitle = "Galleri";
@@ -58,6 +64,10 @@ class TFormTelvarn : public QMainWindow {
     std::function<QString()> chooseSaveFile;
     // Asks for a location file or a saved picture to open; empty: cancelled.
     std::function<QString()> chooseLocationFile;
+    // Asks for a palette file; empty: cancelled.
+    std::function<QString()> choosePaletteFile;
+    // Asks which gradient of a file that holds several; empty: cancelled.
+    std::function<QString(const QStringList& names)> chooseGradient;
 
     // The handler of every figure command: draws it and reports an error.
     void RunCommand(const Command& command);
@@ -71,6 +81,11 @@ class TFormTelvarn : public QMainWindow {
     // menu command when another figure is shown. False, with the reason
     // reported, when it cannot.
     bool OpenLocation(const QString& path);
+    // "Open palette…": the smooth colouring with a palette file's colours
+    // (for a .ugr file of several gradients, the one chooseGradient gives).
+    // False, with the file's one-line error reported, when it cannot be
+    // read; the colouring is then as it was.
+    bool OpenPalette(const QString& path);
     // Help: "Keys and gestures" (F1) or "About", in a window of its own.
     enum class HelpPage { Keys, About };
     void ShowHelp(HelpPage page);
@@ -85,6 +100,8 @@ class TFormTelvarn : public QMainWindow {
     void BuildMenu();
     void BuildExploreMenu();
     void BuildHelpMenu();
+    void BuildColourMenu();
+    void UpdateColourMenu();
     void FitMenuBar();
     void BuildShortcuts();
     QString ExecuteSaveDialog();
@@ -116,6 +133,13 @@ class TFormTelvarn : public QMainWindow {
     QDialog* aboutDialog_ = nullptr;
     std::optional<PicturePoint> lastCursor_;
     bool closePending_ = false;
+    QAction* paletteFileAction_ = nullptr;
+    QAction* cycleAction_ = nullptr;
+    struct PaletteFile {
+        std::string palette;
+        std::string checksum;
+        std::vector<Stop> stops;
+    } paletteFile_;  // the last palette file chosen
 };
 
 }  // namespace galleri

@@ -24,6 +24,13 @@ const std::vector<KeyHelp>& KeysAndGestures() {
         {"S", "square pixels about the centre"},
         {"] and [", "double or halve the iteration budget (the automatic budget stops until Home)"},
         {"R", "draws the current view again at the window's present size"},
+        {"Colour menu",
+         "the figures' own colours or smooth ones, a palette built in or from a file, and "
+         "supersampling of the view"},
+        {"D, Shift+D",
+         "smooth colours: one pass through the palette spans half or twice the iterations"},
+        {"C", "cycles the palette through the picture, or stops it"},
+        {", and .", "moves the palette a step back or on"},
         {"Escape", "stops the view or figure being drawn"},
         {"Ctrl+O", "opens a location file or a picture Galleri saved"},
         {"Ctrl+S", "\"spara bild\": saves the picture as JPEG, PNG or bitmap"},

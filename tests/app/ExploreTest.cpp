@@ -18,7 +18,6 @@
 #include <chrono>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <thread>
 
 #include "app/Explorer.h"
@@ -26,9 +25,11 @@
 #include "app/PictureView.h"
 #include "commands/About.h"
 #include "commands/Commands.h"
+#include "escape/SmoothColouring.h"
 #include "render/Arguments.h"
 #include "surface/HeadlessPlatform.h"
 #include "surface/TextRaster.h"
+#include "view/ArgumentWords.h"
 #include "view/ViewText.h"
 
 namespace galleri {
@@ -41,25 +42,32 @@ constexpr int kHeight = 150;
 const std::string kSize = "--size 200x150 ";
 
 // What galleri-render draws for its arguments "--size WxH [--view V]
-// [--iterations N] ITEM", read as galleri-render reads them.
+// [--iterations N] [colouring] ITEM", read as galleri-render reads them.
 Bitmap Redraw(const std::string& arguments) {
-    std::istringstream in(arguments);
-    std::vector<std::string> args;
-    for (std::string word; in >> word;) {
-        args.push_back(word);
-    }
-    const ParseResult parsed = ParseArguments(args);
+    const ParseResult parsed = ParseArguments(SplitArguments(arguments));
     if (!parsed.Ok()) {
         throw std::invalid_argument(parsed.error);
     }
     const RenderRequest& r = parsed.request;
+    std::optional<SmoothColouring> smooth;
+    if (r.colouring.smooth) {
+        smooth.emplace(r.paletteStops, r.colouring.density, r.colouring.offset);
+    }
+    if (r.colouring.supersample > 1) {
+        ScalarEngine engine;
+        return DrawFigureSupersampled(*r.figure, r.view, r.deepView, r.iterations,
+                                      smooth ? &*smooth : nullptr, r.colouring.supersample, r.width,
+                                      r.height, engine, 0);
+    }
     HeadlessPlatform platform(r.width, r.height);
     platform.textOut = RasterText;
     Surface surface(platform);
     if (r.deepView) {
-        RunFigureDeepView(surface, *r.figure, *r.deepView, r.iterations, 0);
-    } else if (r.view || r.iterations) {
-        RunFigureView(surface, *r.figure, r.view ? *r.view : r.figure->Plane()->own, r.iterations);
+        RunFigureDeepView(surface, *r.figure, *r.deepView, r.iterations, 0, nullptr,
+                          smooth ? &*smooth : nullptr);
+    } else if (r.view || r.iterations || smooth) {
+        RunFigureView(surface, *r.figure, r.view ? *r.view : r.figure->Plane()->own, r.iterations,
+                      smooth ? &*smooth : nullptr);
     } else {
         RunFigure(surface, *r.figure);
     }
@@ -189,6 +197,94 @@ const std::vector<GestureCase>& GestureCases() {
     return cases;
 }
 
+void Trigger(TFormTelvarn& form, const char* action) {
+    form.findChild<QAction*>(QString::fromLatin1(action))->trigger();
+}
+
+void WaitIdle(TFormTelvarn& form) {
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Exploring().Drawing(), 20000);
+}
+
+void WriteFile(const QString& path, const char* text) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+}
+
+// The palette files of the colouring cases, in the test's folder.
+void WritePalettes(const QDir& dir) {
+    WriteFile(dir.filePath(QStringLiteral("my fire.map")), "0 0 0\n255 128 0\n255 255 200\n");
+    WriteFile(dir.filePath(QStringLiteral("two.ugr")),
+              "First {\ngradient:\n  title=\"First\"\n  index=0 color=255\n"
+              "  index=200 color=65280\n}\n"
+              "Second One { ; the one chosen\ngradient:\n  index=0 color=16711680\n"
+              "  index=300 color=16777215\n}\n");
+    WriteFile(dir.filePath(QStringLiteral("bad.map")), "0 0 0\n300 0 0\n");
+}
+
+struct ColourCase {
+    const char* name;
+    std::function<void(TFormTelvarn&, const QDir&)> act;
+    std::vector<std::string> arguments;  // parts of the picture's text, in order
+    const char* status;                  // in the status line
+    const char* error = nullptr;         // in the one message shown
+};
+
+const std::vector<ColourCase>& ColourCases() {
+    // clang-format off
+    static const std::vector<ColourCase> cases = {
+        {"palette fire", [](TFormTelvarn& f, const QDir&) { Trigger(f, "palette_fire"); },
+         {"--size 200x150 --colouring smooth --palette fire m11"}, "smooth, palette fire, density 20"},
+        // dusk after ice colours ice's values anew; D draws again, "." moves
+        // the values on and draws the exact picture after.
+        {"ice, dusk, D, .",
+         [](TFormTelvarn& f, const QDir&) {
+             Trigger(f, "smoothColours");
+             Trigger(f, "palette_ice");
+             WaitIdle(f);
+             Trigger(f, "palette_dusk");
+             QVERIFY(!f.Exploring().Drawing());
+             QVERIFY(f.DrawingSurface().Picture() == Redraw(f.Exploring().PictureArguments()));
+             Key(f.Img(), Qt::Key_D);
+             WaitIdle(f);
+             Key(f.Img(), Qt::Key_Period); },
+         {"--colouring smooth --palette dusk --density 10 --offset 0.015625 m11"},
+         "smooth, palette dusk, density 10, offset 0.015625"},
+        {"a palette file with a blank in its name",
+         [](TFormTelvarn& f, const QDir& d) {
+             QVERIFY(f.OpenPalette(d.filePath(QStringLiteral("my fire.map")))); },
+         {"--colouring smooth --palette '", "my fire.map' --palette-checksum ", " m11"},
+         "smooth, palette my fire.map, density 20"},
+        {"the second gradient of a .ugr file",
+         [](TFormTelvarn& f, const QDir& d) {
+             f.chooseGradient = [](const QStringList& names) {
+                 return names == QStringList{"First", "Second One"} ? names[1] : QString();
+             };
+             QVERIFY(f.OpenPalette(d.filePath(QStringLiteral("two.ugr")))); },
+         {"two.ugr:Second One' --palette-checksum "}, "palette two.ugr:Second One"},
+        {"a malformed palette file",
+         [](TFormTelvarn& f, const QDir& d) {
+             QVERIFY(!f.OpenPalette(d.filePath(QStringLiteral("bad.map")))); },
+         {"--size 200x150 m11"}, "815 iterations", "bad.map' line 2: "},
+        {"supersample 2x2",
+         [](TFormTelvarn& f, const QDir&) {
+             Trigger(f, "palette_grey");
+             Trigger(f, "supersample2"); },
+         {"--colouring smooth --palette grey --supersample 2 m11"}, "palette grey, density 20, supersample 2x2"},
+        // Cycled from stored values, then drawn exactly where it stopped.
+        {"cycling",
+         [](TFormTelvarn& f, const QDir&) {
+             Trigger(f, "palette_rainbow");
+             WaitIdle(f);
+             Key(f.Img(), Qt::Key_C);
+             QTRY_VERIFY(f.Exploring().Colouring().offset >= 0.03);
+             Key(f.Img(), Qt::Key_C); },
+         {"--colouring smooth --palette rainbow --offset "}, "smooth, palette rainbow, density 20, offset"},
+    };
+    // clang-format on
+    return cases;
+}
+
 }  // namespace
 
 class ExploreTest : public QObject {
@@ -215,6 +311,8 @@ class ExploreTest : public QObject {
     void bracketsScaleTheBudget();
     void copyViewPutsCommandLineOnClipboard();
     void dragOutOffersImageAndPngFile();
+    void colouringRedrawsFromItsText_data();
+    void colouringRedrawsFromItsText();
 
   private:
     void SetClientSize(int w, int h) {
@@ -681,6 +779,63 @@ void ExploreTest::dragOutOffersImageAndPngFile() {
     }
     // Each drag has a file of its own.
     QVERIFY(drags[0]->urls()[0] != drags[1]->urls()[0]);
+}
+
+void ExploreTest::colouringRedrawsFromItsText_data() {
+    QTest::addColumn<int>("row");
+    for (size_t k = 0; k < ColourCases().size(); ++k) {
+        QTest::newRow(ColourCases()[k].name) << static_cast<int>(k);
+    }
+}
+
+// Each choice of the Colour menu and its keys draws the view again in its
+// colours; the picture's text says so and draws the same picture, and Open
+// location of the saved picture brings the colours back.
+void ExploreTest::colouringRedrawsFromItsText() {
+    QFETCH(int, row);
+    const ColourCase& c = ColourCases()[row];
+    QTemporaryDir folder;
+    const QDir dir(folder.path());
+    WritePalettes(dir);
+    Run("m11");
+    c.act(*form, dir);
+    WaitDrawn();
+    if (c.error != nullptr) {
+        QCOMPARE(messages.size(), size_t{1});
+        QVERIFY2(messages[0].contains(QString::fromUtf8(c.error)), qPrintable(messages[0]));
+        messages.clear();
+    }
+    QVERIFY2(messages.empty(), messages.empty() ? "" : qPrintable(messages[0]));
+    const std::string arguments = explorer().PictureArguments();
+    size_t at = 0;
+    for (const std::string& part : c.arguments) {
+        at = arguments.find(part, at);
+        QVERIFY2(at != std::string::npos, (arguments + " lacks " + part).c_str());
+    }
+    QVERIFY(picture() == Redraw(arguments));
+    QVERIFY2(form->StatusLine()->text().contains(QString::fromUtf8(c.status)),
+             qPrintable(form->StatusLine()->text()));
+
+    const QString png = dir.filePath(QStringLiteral("bild.png"));
+    form->chooseSaveFile = [&] { return png; };
+    Trigger(*form, "sparabild1");
+    Trigger(*form, "presetColours");
+    Run("j11");
+    QVERIFY2(form->OpenLocation(png), messages.empty() ? "" : qPrintable(messages[0]));
+    WaitDrawn();
+    QCOMPARE(explorer().PictureArguments(), arguments);
+    QVERIFY(picture() == Redraw(arguments));
+    // A palette file that changed since is refused in one line.
+    if (arguments.find("--palette-checksum") != std::string::npos) {
+        WriteFile(dir.filePath(QStringLiteral("my fire.map")), "0 0 0\n255 255 255\n");
+        WriteFile(dir.filePath(QStringLiteral("two.ugr")),
+                  "Second One { gradient: index=0 color=1 }");
+        QVERIFY(!form->OpenLocation(png));
+        QCOMPARE(messages.size(), size_t{1});
+        QVERIFY2(messages[0].contains(QStringLiteral("is not the one the picture was drawn with")),
+                 qPrintable(messages[0]));
+        QCOMPARE(explorer().PictureArguments(), arguments);
+    }
 }
 
 }  // namespace galleri

@@ -253,7 +253,7 @@ void WindowTest::menuFollowsCommandTable() {
     const QList<QAction*> bar = form->MenuBar()->actions();
     const auto menus = Menus();
     // The figures' menus and "spara bild", then the menus of our own.
-    QCOMPARE(bar.size(), static_cast<qsizetype>(menus.size() + 3));
+    QCOMPARE(bar.size(), static_cast<qsizetype>(menus.size() + 4));
     for (size_t i = 0; i < menus.size(); ++i) {
         QMenu* menu = bar[i]->menu();
         QVERIFY(menu != nullptr);
@@ -286,7 +286,8 @@ void WindowTest::menuFollowsCommandTable() {
     QVERIFY(bar[5]->menu() == nullptr);
     QVERIFY(bar[5]->isEnabled());
     QCOMPARE(bar[6]->menu()->objectName(), QStringLiteral("exploreMenu"));
-    QCOMPARE(bar[7]->menu()->objectName(), QStringLiteral("helpMenu"));
+    QCOMPARE(bar[7]->menu()->objectName(), QStringLiteral("colourMenu"));
+    QCOMPARE(bar[8]->menu()->objectName(), QStringLiteral("helpMenu"));
     QCOMPARE(Action("trd1")->text(), QStringLiteral("träd"));
 }
 
