@@ -16,8 +16,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyleFactory>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -60,6 +62,20 @@ void TraceRunEnd(const Command& command, const char* how, const QString& reason 
         std::fprintf(stderr, "galleri: %s %s: %s\n", command.item, how, qPrintable(reason));
     }
 }
+
+// The menu bar's items with half the style's room about their captions.
+class CompactMenuBarStyle : public QProxyStyle {
+  public:
+    using QProxyStyle::QProxyStyle;
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override {
+        QSize sized = QProxyStyle::sizeFromContents(type, option, size, widget);
+        if (type == CT_MenuBarItem && !size.isEmpty()) {
+            sized.rwidth() -= (sized.width() - size.width()) / 2;
+        }
+        return sized;
+    }
+};
 
 // A Julia set of either map, whose picture may come out blank.
 bool IsJuliaSet(const Command& command) {
@@ -242,6 +258,12 @@ void TFormTelvarn::FitMenuBar() {
     while (MainMenu1->sizeHint().width() > kClientWidth && font.pointSizeF() > 7) {
         font.setPointSizeF(std::max(7.0, font.pointSizeF() - 0.5));
         MainMenu1->setFont(font);
+    }
+    // Then less room about each caption.
+    if (MainMenu1->sizeHint().width() > kClientWidth) {
+        auto* style = new CompactMenuBarStyle(QStyleFactory::create(QApplication::style()->name()));
+        style->setParent(MainMenu1);
+        MainMenu1->setStyle(style);
     }
 }
 

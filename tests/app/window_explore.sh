@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Exploring in the real window under Xvfb, driven with xdotool: "m_1" from
 # the menu, three wheel notches at a point, a rubber band dragged with the
-# mouse, Backspace, then "spara bild" as PNG. galleri-render, given the
-# saved file's Galleri text, must draw the very same picture.
+# mouse, Backspace, then "spara bild" as PNG; then the same view in a palette
+# with D, with 2x2 samples a pixel, and in its own colours with them.
+# galleri-render, given each saved file's Galleri text, must draw the very
+# same picture.
 #   window_explore.sh PATH/TO/galleri PATH/TO/galleri-render
 # Exit 77 (skipped) when Xvfb, xdotool or ImageMagick is missing, or when the
 # saved PNG carries no Galleri text.
@@ -71,6 +73,32 @@ esac
 differ=$(compare -metric AE "$out" "$work/again.png" null: 2>&1)
 [ "$differ" = "0" ] || fail "$differ pixels differ from galleri-render $text"
 
+# The Colour menu (eighth on the bar: Alt, then Left twice from Help) on
+# the same view, each choice saved and drawn again by galleri-render from
+# the file's text: KEYS|what the text then holds.
+colours=(
+  "alt Left Left Down Down Down Down Return d|--colouring smooth --palette fire --density 10 "
+  "alt Left Left Down Up Right Down Return|--colouring smooth --palette fire --density 10 --supersample 2 "
+  "alt Left Left Down Return|--supersample 2 m11"
+)
+for k in "${!colours[@]}"; do
+  IFS='|' read -r sequence expected <<<"${colours[$k]}"
+  # shellcheck disable=SC2086 # the keys, one a word
+  keys $sequence
+  sleep 0.5
+  out="$work/colour$k.png"
+  save_as "$out" 30
+  text=$(identify -format '%[Galleri]' "$out" 2>/dev/null)
+  case "$text" in
+    *"$expected"*) ;;
+    *) fail "after '$sequence' the Galleri text is '$text', without '$expected'" ;;
+  esac
+  # shellcheck disable=SC2086 # the text is the arguments, split at spaces
+  "$render" $text --output "$work/again$k.png" || fail "galleri-render $text failed"
+  differ=$(compare -metric AE "$out" "$work/again$k.png" null: 2>&1)
+  [ "$differ" = "0" ] || fail "$differ pixels differ from galleri-render $text"
+done
+
 kill -0 "$app_pid" 2>/dev/null || fail "galleri ended"
 echo "window explore: m_1, three wheel notches, a rubber band, Backspace, saved;" \
-  "galleri-render $text draws the same picture"
+  "galleri-render $text draws the same picture, in ${#colours[@]} choices of the Colour menu"
