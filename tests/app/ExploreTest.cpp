@@ -271,6 +271,16 @@ const std::vector<ColourCase>& ColourCases() {
              Trigger(f, "palette_grey");
              Trigger(f, "supersample2"); },
          {"--colouring smooth --palette grey --supersample 2 m11"}, "palette grey, density 20, supersample 2x2"},
+        {"a deep view",
+         [](TFormTelvarn& f, const QDir&) {
+             Trigger(f, "palette_ocean");
+             const ParsedDeepView deep = ParseDeepView(
+                 "-0.7436456586907319187764135917511951330177,"
+                 "-0.7436456586907318787764135917511951330177,"
+                 "0.1318245152531043768568233282564282889875,"
+                 "0.1318245152531044068568233282564282889875");
+             QVERIFY(f.Exploring().ShowLocation(ExploreView(*deep.view), 3000)); },
+         {"--iterations 3000 --colouring smooth --palette ocean m11"}, "palette ocean"},
         // Cycled from stored values, then drawn exactly where it stopped.
         {"cycling",
          [](TFormTelvarn& f, const QDir&) {
