@@ -197,7 +197,8 @@ bool DrawnInDoubles(const Command& command, const DeepRect& view, int width, int
 }
 
 void RunFigureDeepView(Surface& surface, const Command& command, const DeepRect& view,
-                       std::optional<int64_t> iterations, int threads, DeepEngine::Stats* stats) {
+                       std::optional<int64_t> iterations, int threads, DeepEngine::Stats* stats,
+                       const std::atomic<bool>* cancel) {
     PlaneFigure figure = PlaneFigureOf(command);
     if (iterations) {
         figure = WithBudget(figure, *iterations);
@@ -216,7 +217,7 @@ void RunFigureDeepView(Surface& surface, const Command& command, const DeepRect&
     const PlaneRect rounded{view.left.ToDouble(), view.right.ToDouble(), view.bottom.ToDouble(),
                             view.top.ToDouble()};
     ClosingRun(surface, [&] {
-        engine.Prepare(picture);
+        engine.Prepare(picture, cancel);
         surface.SetEngine(&engine);
         DrawPlaneFigure(surface, figure, rounded);
     });
