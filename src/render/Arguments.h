@@ -6,6 +6,7 @@
 
 #include "commands/Options.h"
 #include "escape/EscapeScan.h"
+#include "render/VideoRequest.h"
 #include "view/DeepView.h"
 
 namespace galleri {
@@ -31,6 +32,9 @@ struct RenderRequest {
     // core), or the plain scalar reference on one thread.
     bool scalarEngine = false;
     int threads = 0;
+    // --video: a zoom video instead of a picture (then `view`, `deepView`
+    // and `output` are empty).
+    std::optional<VideoRequest> video;
 };
 
 // A parsed command line, or the one-line message and exit status of what is
@@ -46,6 +50,16 @@ struct ParseResult {
 // both programs share, and resolves the figure. Never throws for any input.
 ParseResult ParseArguments(const std::vector<std::string>& args);
 ParseResult ParseArguments(int argc, const char* const* argv);
+
+// A view's text as a still of `figure` at width x height draws it: in
+// doubles when doubles draw it without blocks (`view`), else in arbitrary
+// precision (`deepView`); or `error`, "bad view '...': why".
+struct ResolvedView {
+    std::optional<PlaneRect> view;
+    std::optional<DeepRect> deepView;
+    std::string error;
+};
+ResolvedView ResolveView(const Command& figure, std::string_view text, int width, int height);
 
 // The usage text of galleri-render --help, listing every option.
 std::string HelpText();
