@@ -40,22 +40,34 @@ Taps TapsAt(double p, double scale) {
 
 struct Axis {
     std::vector<Taps> outer, inner;
-    std::vector<bool> inInner;  // the inner keyframe covers this position
+    // How far inside the inner keyframe's edge a position lies, in frame
+    // pixels (negative outside it).
+    std::vector<float> insideInner;
 };
 
 Axis MakeAxis(int n, double fixed, double outerScale, double innerScale) {
     Axis axis;
     axis.outer.resize(n);
     axis.inner.resize(n);
-    axis.inInner.resize(n);
+    axis.insideInner.resize(n);
     for (int x = 0; x < n; ++x) {
         const double po = fixed + (x - fixed) * outerScale;
         const double pi = fixed + (x - fixed) * innerScale;
         axis.outer[x] = TapsAt(po, outerScale);
         axis.inner[x] = TapsAt(pi, innerScale);
-        axis.inInner[x] = pi >= 0 && pi <= n - 1;
+        axis.insideInner[x] = static_cast<float>(std::min(pi, n - 1 - pi) / innerScale);
     }
     return axis;
+}
+
+uint32_t Mix(uint32_t a, uint32_t b, float wa) {
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const float v = wa * static_cast<float>((a >> shift) & 0xFF) +
+                        (1 - wa) * static_cast<float>((b >> shift) & 0xFF);
+        out |= static_cast<uint32_t>(std::clamp(std::lround(v), 0L, 255L)) << shift;
+    }
+    return out;
 }
 
 uint32_t Sample(const Bitmap& picture, const Taps& tx, const Taps& ty) {
@@ -89,14 +101,24 @@ Bitmap BlendKeyframes(const Keyframe& outer, const Keyframe& inner, PicturePoint
     const int w = outer.picture->Width(), h = outer.picture->Height();
     const Axis ax = MakeAxis(w, fixed.x, outer.scaleX, inner.scaleX);
     const Axis ay = MakeAxis(h, fixed.y, outer.scaleY, inner.scaleY);
+    // The inner keyframe, sharper, fades in over a band inside its edge, so
+    // that no seam shows where the pictures meet.
+    const float band = std::max(2.0f, static_cast<float>(std::min(w, h)) / 24);
     Bitmap frame(w, h);
     const auto rows = [&](int from, int to) {
         for (int y = from; y < to; ++y) {
             for (int x = 0; x < w; ++x) {
-                const bool fromInner = ax.inInner[x] && ay.inInner[y];
-                frame.Set(x, y,
-                          fromInner ? Sample(*inner.picture, ax.inner[x], ay.inner[y])
-                                    : Sample(*outer.picture, ax.outer[x], ay.outer[y]));
+                const float inside = std::min(ax.insideInner[x], ay.insideInner[y]);
+                uint32_t colour = 0;
+                if (inside >= band) {
+                    colour = Sample(*inner.picture, ax.inner[x], ay.inner[y]);
+                } else if (inside >= 0) {
+                    colour = Mix(Sample(*inner.picture, ax.inner[x], ay.inner[y]),
+                                 Sample(*outer.picture, ax.outer[x], ay.outer[y]), inside / band);
+                } else {
+                    colour = Sample(*outer.picture, ax.outer[x], ay.outer[y]);
+                }
+                frame.Set(x, y, colour);
             }
         }
     };

@@ -16,8 +16,9 @@ struct Keyframe {
 // A frame between two exact pictures of a zoom about one fixed point, made
 // by scaling them (the keyframes of --keyframes): from `inner`, the smaller
 // view (scale 1 to 2), wherever it covers the frame, and from `outer`, the
-// larger (scale 1/2 to 1), around it, so that every pixel is one scaling of
-// an exact picture. `fixed` is the fixed point's picture position, the same
+// larger (scale 1/2 to 1), around it, the two mixed over a band of a 24th of
+// the picture inside the inner's edge, so that every pixel is one scaling of
+// exact pictures. `fixed` is the fixed point's picture position, the same
 // in every picture of the path; a frame position x lies at
 // fixed.x + (x - fixed.x) * scale in a keyframe. Each pixel is a triangle
 // filter of the keyframe's pixels as wide as the frame's pixel there (at
