@@ -28,6 +28,7 @@
 #include "app/EscapeFilter.h"
 #include "app/Explorer.h"
 #include "app/PictureView.h"
+#include "app/ZoomVideo.h"
 #include "commands/About.h"
 #include "commands/Commands.h"
 #include "commands/Descriptions.h"
@@ -89,6 +90,10 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     explorer_ = std::make_unique<Explorer>(surface_, *img, this);
     img->SetExplorer(explorer_.get());
     img->setFocus();
+    zoomVideo_ = new ZoomVideo(this, surface_, *explorer_);
+    zoomVideo_->report = [this](QMessageBox::Icon icon, const QString& text) {
+        report(icon, text);
+    };
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -173,6 +178,8 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
 }
 
 TFormTelvarn::~TFormTelvarn() {
+    // A video being made stops, before what it was made from goes.
+    delete zoomVideo_;
     // The filter refers to the surface, which goes before the window's
     // children do: no event may reach it once the surface is gone.
     qApp->removeEventFilter(escapeFilter_);
@@ -317,6 +324,16 @@ void TFormTelvarn::BuildExploreMenu() {
         const QString path = chooseLocationFile();
         if (!path.isEmpty()) {
             OpenLocation(path);
+        }
+    });
+    QAction* video = menu->addAction(QStringLiteral("Zoom video…"));
+    video->setObjectName(QStringLiteral("zoomVideo"));
+    video->setStatusTip(QStringLiteral(
+        "A video (MP4 or WebM) that zooms from the figure's own view to the one shown"));
+    connect(video, &QAction::triggered, this, [this] {
+        if (!drawing_) {
+            zoomVideo_->folder = saveFolder_;
+            zoomVideo_->Make();
         }
     });
 }

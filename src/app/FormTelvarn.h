@@ -23,6 +23,7 @@ struct Command;
 class EscapeFilter;
 class Explorer;
 class PictureView;
+class ZoomVideo;
 
 // The application title, shown as the window's caption.
 inline constexpr const char* kApplicationTitle = "Galleri";
@@ -46,6 +47,7 @@ class TFormTelvarn : public QMainWindow {
     QtPlatform& Host() { return platform_; }
     PictureView* Img() const { return img; }
     Explorer& Exploring() const { return *explorer_; }
+    ZoomVideo& Video() const { return *zoomVideo_; }
     QMenuBar* MenuBar() const { return MainMenu1; }
     QFileDialog* SaveDialog() const { return SavePictureDialog1; }
     bool Drawing() const { return drawing_; }
@@ -104,6 +106,7 @@ class TFormTelvarn : public QMainWindow {
     QtPlatform platform_;
     Surface surface_;
     std::unique_ptr<Explorer> explorer_;  // goes before the surface it draws for
+    ZoomVideo* zoomVideo_ = nullptr;
     PictureView* img = nullptr;
     QMenuBar* MainMenu1 = nullptr;
     QFileDialog* SavePictureDialog1 = nullptr;

@@ -13,6 +13,7 @@
 
 #include "commands/Commands.h"
 #include "commands/Options.h"
+#include "escape/FastEngine.h"
 #include "escape/SizeLimits.h"
 #include "render/DrawStill.h"
 #include "render/VideoArguments.h"
@@ -106,15 +107,24 @@ class PathStills {
 // Draws stills headless, one after another on one surface.
 class StillDrawer {
   public:
+    // An engine of its own, so that the window may draw with the program's
+    // while a video is made.
     StillDrawer(const RenderRequest& request, const std::atomic<bool>* cancel)
-        : platform_(request.width, request.height), surface_(platform_), cancel_(cancel) {
+        : platform_(request.width, request.height),
+          surface_(platform_),
+          fast_(request.threads),
+          cancel_(cancel) {
         platform_.watched = false;
         platform_.onMessages = [this] {
             if (Cancelled(cancel_)) {
                 surface_.RequestAbort();
             }
         };
-        ChooseEngine(surface_, request, scalar_);
+        if (request.scalarEngine) {
+            surface_.SetEngine(&scalar_);
+        } else {
+            surface_.SetEngine(&fast_);
+        }
     }
 
     // The picture, or nothing when the drawing was stopped.
@@ -130,6 +140,7 @@ class StillDrawer {
     HeadlessPlatform platform_;
     Surface surface_;
     ScalarEngine scalar_;
+    FastEngine fast_;
     const std::atomic<bool>* cancel_;
 };
 
