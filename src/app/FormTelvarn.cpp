@@ -279,10 +279,11 @@ QString AboutPage() {
                "saved where the save dialog says, with the galleri-render command that draws it "
                "again in its text; a picture dragged out is written to a temporary folder that "
                "goes when the program ends. Galleri keeps no settings of its own.</p><p>Without "
-               "a window: <tt>galleri-render --help</tt>.</p>")
+               "a window: <tt>galleri-render --help</tt>.</p><p>%4</p>")
         .arg(QString::fromStdString(version).trimmed().toHtmlEscaped(),
              QString::fromLatin1(qVersion()),
-             QString::fromStdString(CoreLibraries()).toHtmlEscaped());
+             QString::fromStdString(CoreLibraries()).toHtmlEscaped(),
+             QString::fromUtf8(LicenceNotice()).toHtmlEscaped());
 }
 
 }  // namespace

@@ -607,7 +607,8 @@ void ExploreTest::helpShowsKeysAndAbout() {
     QVERIFY(about != nullptr && about->isVisible());
     const QString aboutText = about->findChild<QTextBrowser*>()->toPlainText();
     QVERIFY2(aboutText.contains(QStringLiteral("MPFR")) &&
-                 aboutText.contains(QString::fromLatin1(qVersion())),
+                 aboutText.contains(QString::fromLatin1(qVersion())) &&
+                 aboutText.contains(QStringLiteral("GNU General Public License, version 3")),
              qPrintable(aboutText));
 }
 
