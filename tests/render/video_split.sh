@@ -31,7 +31,7 @@ for mode in exact keyframes; do
   galleri-render "${video[@]}" || fail "one process ($mode)"
   mv "$mode.mp4" "$mode-one.mp4"
 
-  seq 0 5 22 | parallel --sshlogin : --workdir "$dir" \
+  seq 0 5 22 | parallel --sshlogin 1/: --workdir "$dir" \
     galleri-render "${video[@]}" --frames '{}-$(( {} + 4 < 22 ? {} + 4 : 22 ))' \
     --output "$mode-parallel" || fail "GNU parallel ($mode)"
   galleri-render "${video[@]}" --from-frames "$mode-parallel" || fail "--from-frames ($mode)"
