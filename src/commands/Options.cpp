@@ -422,7 +422,7 @@ std::string HelpText(Program program) {
         text +=
             "\n"
             "Exit status:\n"
-            "  0  the picture was written\n"
+            "  0  the picture (or the video, or its frames) was written\n"
             "  1  the file could not be written (nor the text of --list, --help or --version)\n"
             "  2  bad usage (unknown figure or option, malformed size or value)\n"
             "  3  the drawing raised a range or overflow error; nothing was written\n"

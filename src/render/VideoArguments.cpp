@@ -1,6 +1,7 @@
 #include "render/VideoArguments.h"
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -126,8 +127,10 @@ std::string ResolveVideo(const Options& o, RenderRequest& req) {
     video.fps = v.fps.value_or(30);
     video.frames = std::llround(*v.seconds * video.fps);
     if (video.frames < 2) {
-        return "a video of " + Quote(std::to_string(*v.seconds)) + " seconds at " +
-               std::to_string(video.fps) + " frames a second has fewer than two frames";
+        char length[32];
+        std::snprintf(length, sizeof length, "%g", *v.seconds);
+        return std::string("a video of ") + length + " seconds at " + std::to_string(video.fps) +
+               " frames a second has fewer than two frames";
     }
     if (video.format == VideoFormat::Mp4 && (req.width % 2 != 0 || req.height % 2 != 0)) {
         return "H.264 needs an even width and height, and " + std::to_string(req.width) + "x" +
