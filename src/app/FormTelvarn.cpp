@@ -31,6 +31,7 @@
 #include "app/EscapeFilter.h"
 #include "app/Explorer.h"
 #include "app/PictureView.h"
+#include "app/ZoomVideo.h"
 #include "commands/About.h"
 #include "commands/Commands.h"
 #include "commands/Descriptions.h"
@@ -107,6 +108,10 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
     explorer_ = std::make_unique<Explorer>(surface_, *img, this);
     img->SetExplorer(explorer_.get());
     img->setFocus();
+    zoomVideo_ = new ZoomVideo(this, surface_, *explorer_);
+    zoomVideo_->report = [this](QMessageBox::Icon icon, const QString& text) {
+        report(icon, text);
+    };
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -204,6 +209,8 @@ TFormTelvarn::TFormTelvarn(QWidget* parent)
 }
 
 TFormTelvarn::~TFormTelvarn() {
+    // A video being made stops, before what it was made from goes.
+    delete zoomVideo_;
     // The filter refers to the surface, which goes before the window's
     // children do: no event may reach it once the surface is gone.
     qApp->removeEventFilter(escapeFilter_);
@@ -309,10 +316,11 @@ QString AboutPage() {
                "saved where the save dialog says, with the galleri-render command that draws it "
                "again in its text; a picture dragged out is written to a temporary folder that "
                "goes when the program ends. Galleri keeps no settings of its own.</p><p>Without "
-               "a window: <tt>galleri-render --help</tt>.</p>")
+               "a window: <tt>galleri-render --help</tt>.</p><p>%4</p>")
         .arg(QString::fromStdString(version).trimmed().toHtmlEscaped(),
              QString::fromLatin1(qVersion()),
-             QString::fromStdString(CoreLibraries()).toHtmlEscaped());
+             QString::fromStdString(CoreLibraries()).toHtmlEscaped(),
+             QString::fromUtf8(LicenceNotice()).toHtmlEscaped());
 }
 
 }  // namespace
@@ -354,6 +362,16 @@ void TFormTelvarn::BuildExploreMenu() {
         const QString path = chooseLocationFile();
         if (!path.isEmpty()) {
             OpenLocation(path);
+        }
+    });
+    QAction* video = menu->addAction(QStringLiteral("Zoom video…"));
+    video->setObjectName(QStringLiteral("zoomVideo"));
+    video->setStatusTip(QStringLiteral(
+        "A video (MP4 or WebM) that zooms from the figure's own view to the one shown"));
+    connect(video, &QAction::triggered, this, [this] {
+        if (!drawing_) {
+            zoomVideo_->folder = saveFolder_;
+            zoomVideo_->Make();
         }
     });
 }

@@ -25,6 +25,7 @@ struct Command;
 class EscapeFilter;
 class Explorer;
 class PictureView;
+class ZoomVideo;
 
 // galleri-render's "galleri-render: WHAT; see galleri-render --help" (or a
 // palette reader's "palette 'x.map' line 3: WHAT") as the window says it.
@@ -52,6 +53,7 @@ class TFormTelvarn : public QMainWindow {
     QtPlatform& Host() { return platform_; }
     PictureView* Img() const { return img; }
     Explorer& Exploring() const { return *explorer_; }
+    ZoomVideo& Video() const { return *zoomVideo_; }
     QMenuBar* MenuBar() const { return MainMenu1; }
     QFileDialog* SaveDialog() const { return SavePictureDialog1; }
     bool Drawing() const { return drawing_; }
@@ -121,6 +123,7 @@ class TFormTelvarn : public QMainWindow {
     QtPlatform platform_;
     Surface surface_;
     std::unique_ptr<Explorer> explorer_;  // goes before the surface it draws for
+    ZoomVideo* zoomVideo_ = nullptr;
     PictureView* img = nullptr;
     QMenuBar* MainMenu1 = nullptr;
     QFileDialog* SavePictureDialog1 = nullptr;

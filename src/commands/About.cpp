@@ -48,4 +48,11 @@ std::string CoreLibraries() {
            ", MPFR " + mpfr_get_version();
 }
 
+const char* LicenceNotice() {
+    return "Galleri is free software: you can redistribute it and change it under the terms of "
+           "the GNU General Public License, version 3 or (at your option) any later version "
+           "(the file LICENSE). It comes with no warranty. Zoom videos are encoded with FFmpeg's "
+           "libraries and libx264 or libvpx, loaded when a video is made.";
+}
+
 }  // namespace galleri

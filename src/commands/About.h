@@ -19,4 +19,9 @@ const std::vector<KeyHelp>& KeysAndGestures();
 // "libjpeg 62, libpng 1.6.39, MPFR 4.2.0".
 std::string CoreLibraries();
 
+// What the program is, as its licence says: free software under the GNU
+// General Public License, version 3 or later (the encoders of its videos,
+// libx264 among them, are under the GPL too).
+const char* LicenceNotice();
+
 }  // namespace galleri

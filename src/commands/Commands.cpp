@@ -200,7 +200,7 @@ bool DrawnInDoubles(const Command& command, const DeepRect& view, int width, int
 
 void RunFigureDeepView(Surface& surface, const Command& command, const DeepRect& view,
                        std::optional<int64_t> iterations, int threads, DeepEngine::Stats* stats,
-                       const SmoothColouring* smooth) {
+                       const std::atomic<bool>* cancel, const SmoothColouring* smooth) {
     PlaneFigure figure = PlaneFigureOf(command);
     if (iterations) {
         figure = WithBudget(figure, *iterations);
@@ -220,7 +220,7 @@ void RunFigureDeepView(Surface& surface, const Command& command, const DeepRect&
     const PlaneRect rounded{view.left.ToDouble(), view.right.ToDouble(), view.bottom.ToDouble(),
                             view.top.ToDouble()};
     ClosingRun(surface, [&] {
-        engine.Prepare(picture);
+        engine.Prepare(picture, cancel);
         surface.SetEngine(&engine);
         DrawPlaneFigure(surface, figure, rounded);
     });

@@ -70,12 +70,14 @@ bool DrawnInDoubles(const Command& command, const DeepRect& view, int width, int
 // Draws a deep view of a figure of the plane command: perturbation against
 // reference orbits in arbitrary precision (DeepEngine) on `threads` threads
 // (0: one per core), with `iterations` a point (its own budget when not
-// given), through the figure's own scan, as RunFigureView does. `cancel`
-// stops the reference orbit; the engine's statistics go to `stats` when
-// given.
+// given), through the figure's own scan, as RunFigureView does. `cancel`,
+// when given, stops the reference orbit and the pixels (the picture is then
+// unfinished); the engine's statistics go to `stats` when given.
 void RunFigureDeepView(Surface& surface, const Command& command, const DeepRect& view,
                        std::optional<int64_t> iterations, int threads,
-                       DeepEngine::Stats* stats = nullptr, const SmoothColouring* smooth = nullptr);
+                       DeepEngine::Stats* stats = nullptr,
+                       const std::atomic<bool>* cancel = nullptr,
+                       const SmoothColouring* smooth = nullptr);
 
 // Draws a figure of the plane command with n x n samples a pixel, averaged
 // in linear light, at a view of doubles (`view`, or the figure's own when

@@ -265,6 +265,47 @@ const std::array kOptions = {
            "N x N samples a pixel (1 to 8), averaged in linear\n"
            "                        light, for a figure of the plane (default 1)",
            kRender, ApplySupersample},
+    Option{"video", '\0', "FILE",
+           "write a zoom video instead of a picture: .mp4\n"
+           "                        (H.264) or .webm (VP9)",
+           kRender, [](Options& o, std::string_view v) { return ApplyVideoFile(o.video, v); }},
+    Option{"to", '\0', "VIEW",
+           "the view the video ends at, LEFT,RIGHT,BOTTOM,TOP\n"
+           "                        or a location file",
+           kRender, [](Options& o, std::string_view v) { return ApplyVideoTo(o.video, v); }},
+    Option{"from", '\0', "VIEW", "the view it starts at (default: the figure's own)", kRender,
+           [](Options& o, std::string_view v) { return ApplyVideoFrom(o.video, v); }},
+    Option{"seconds", '\0', "S", "the video's length in seconds", kRender,
+           [](Options& o, std::string_view v) { return ApplyVideoSeconds(o.video, v); }},
+    Option{"fps", '\0', "N", "frames a second, 1 to 240 (default 30)", kRender,
+           [](Options& o, std::string_view v) { return ApplyVideoFps(o.video, v); }},
+    Option{"crf", '\0', "N",
+           "the encoder's quality, 0 (best) to 51 for .mp4\n"
+           "                        (default 20), to 63 for .webm (default 32)",
+           kRender, [](Options& o, std::string_view v) { return ApplyVideoCrf(o.video, v); }},
+    Option{"keyframes", '\0', nullptr,
+           "draw exact frames only at every doubling of the\n"
+           "                        zoom, the frames between by scaling them",
+           kRender,
+           [](Options& o, std::string_view) {
+               o.video.keyframes = true;
+               return std::string();
+           }},
+    Option{"frames", '\0', "A-B",
+           "draw only frames A to B (from 0) of the video, as\n"
+           "                        PNG files in the folder --output names",
+           kRender, [](Options& o, std::string_view v) { return ApplyVideoFrames(o.video, v); }},
+    Option{"from-frames", '\0', "DIR",
+           "encode the video from the frames in DIR, which\n"
+           "                        --frames drew, instead of drawing them",
+           kRender,
+           [](Options& o, std::string_view v) { return ApplyVideoFromFrames(o.video, v); }},
+    Option{"keep-partial", '\0', nullptr, "on Ctrl+C, keep a video of the frames drawn so far",
+           kRender,
+           [](Options& o, std::string_view) {
+               o.video.keepPartial = true;
+               return std::string();
+           }},
     Option{"list", 'l', nullptr, "list the figures and stop", kRender, ApplyList},
     Option{"list-palettes", '\0', nullptr, "list the built-in palettes and stop", kRender,
            ApplyListPalettes},
@@ -459,9 +500,14 @@ std::string HelpText(Program program) {
             "                      [--palette NAME|FILE] [--density X] [--offset X]\n"
             "                      [--supersample N]\n"
             "                      FIGURE\n"
+            "       galleri-render --video FILE --to VIEW [--from VIEW] --seconds S\n"
+            "                      [--fps N] [--crf N] [--keyframes] [--keep-partial]\n"
+            "                      [--frames A-B --output DIR | --from-frames DIR]\n"
+            "                      [--size WxH] [--iterations N] [colour options] FIGURE\n"
             "       galleri-render --list | --list-palettes | --help | --version\n"
             "\n"
-            "Draws one figure of Galleri into a picture file, without a display.\n"
+            "Draws one figure of Galleri into a picture file, without a display, or a\n"
+            "zoom video from the figure's own view (or --from) to another (--to).\n"
             "FIGURE is an item name (m11, j8J81, trd1) or a caption (m_1, \"träd\").\n";
     } else {
         text =
@@ -491,11 +537,12 @@ std::string HelpText(Program program) {
         text +=
             "\n"
             "Exit status:\n"
-            "  0  the picture was written\n"
+            "  0  the picture (or the video, or its frames) was written\n"
             "  1  the file could not be written (nor the text of --list, --help or --version)\n"
             "  2  bad usage (unknown figure or option, malformed size or value)\n"
             "  3  the drawing raised a range or overflow error; nothing was written\n"
-            "  4  not enough memory for the picture; nothing was written\n";
+            "  4  not enough memory for the picture; nothing was written\n"
+            "  130  a video stopped by Ctrl+C or SIGTERM (see --keep-partial)\n";
     } else {
         text +=
             "\n"

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "commands/VideoOptions.h"
+
 // The command-line options of both programs, the window (galleri) and the
 // headless renderer (galleri-render): one table, one parser, one wording.
 // Free of Qt, so that --help and --version need no display.
@@ -74,6 +76,8 @@ struct Options {
     std::optional<double> offset;
     // --supersample: samples a pixel each way, 1 to 8.
     std::optional<int> supersample;
+    // galleri-render's zoom video: --video and the options that go with it.
+    VideoOptions video;
     // The window's arguments for Qt: Qt's own options with their values, in
     // the order given.
     std::vector<std::string> qtArguments;

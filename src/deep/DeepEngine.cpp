@@ -269,6 +269,10 @@ bool DeepEngine::ComputePicture() {
     if (computed_) {
         return true;
     }
+    // A cancelled Prepare may have left a reference cut short.
+    if (cancel_ != nullptr && cancel_->load()) {
+        return false;
+    }
     const int width = picture_.width, height = picture_.height;
     const auto start = std::chrono::steady_clock::now();
     colours_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);

@@ -11,6 +11,7 @@
 #include "colour/PaletteChecksum.h"
 #include "colour/PaletteFiles.h"
 #include "commands/Commands.h"
+#include "render/VideoArguments.h"
 #include "surface/QuoteForMessage.h"
 #include "view/LocationFile.h"
 #include "view/ViewText.h"
@@ -243,6 +244,38 @@ ParseResult ResolveColouring(const Options& o, RenderRequest& req) {
 
 }  // namespace
 
+ResolvedView ResolveView(const Command& figure, std::string_view text, int width, int height) {
+    ResolvedView result;
+    // A view that doubles draw without blocks is drawn as it always was; a
+    // deeper one by perturbation.
+    const ParsedView view = ParseView(text);
+    if (view.view && DrawnInDoubles(figure, ToDeepRect(*view.view), width, height)) {
+        result.view = view.view;
+        return result;
+    }
+    ParsedDeepView deep = ParseDeepView(text);
+    if (!deep.view) {
+        result.error = "bad view " + Quote(text) + ": " + deep.error;
+        return result;
+    }
+    // Deep views are small ones: a number no double holds is as out of
+    // range as it always was.
+    for (const BigFloat* edge :
+         {&deep.view->left, &deep.view->right, &deep.view->bottom, &deep.view->top}) {
+        if (!std::isfinite(edge->ToDouble())) {
+            result.error = "bad view " + Quote(text) + ": " + view.error;
+            return result;
+        }
+    }
+    if (const std::optional<PlaneRect> doubles = ToPlaneRect(*deep.view);
+        doubles && DrawnInDoubles(figure, *deep.view, width, height)) {
+        result.view = doubles;
+    } else {
+        result.deepView = std::move(deep.view);
+    }
+    return result;
+}
+
 ParseResult ParseArguments(const std::vector<std::string>& args) {
     const OptionsResult parsed = ParseOptions(Program::Render, args);
     if (!parsed.Ok()) {
@@ -317,32 +350,16 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         }
     }
     if (o.view) {
-        // A view that doubles draw without blocks is drawn as it always
-        // was; a deeper one by perturbation.
-        const ParsedView view = ParseView(*o.view);
-        if (view.view &&
-            DrawnInDoubles(*req.figure, ToDeepRect(*view.view), req.width, req.height)) {
-            req.view = view.view;
-        } else {
-            ParsedDeepView deep = ParseDeepView(*o.view);
-            if (!deep.view) {
-                return Fail("bad view " + Quote(*o.view) + ": " + deep.error);
-            }
-            // Deep views are small ones: a number no double holds is as
-            // out of range as it always was.
-            for (const BigFloat* edge :
-                 {&deep.view->left, &deep.view->right, &deep.view->bottom, &deep.view->top}) {
-                if (!std::isfinite(edge->ToDouble())) {
-                    return Fail("bad view " + Quote(*o.view) + ": " + view.error);
-                }
-            }
-            if (const std::optional<PlaneRect> doubles = ToPlaneRect(*deep.view);
-                doubles && DrawnInDoubles(*req.figure, *deep.view, req.width, req.height)) {
-                req.view = doubles;
-            } else {
-                req.deepView = std::move(deep.view);
-            }
+        ResolvedView view = ResolveView(*req.figure, *o.view, req.width, req.height);
+        if (!view.error.empty()) {
+            return Fail(view.error);
         }
+        req.view = view.view;
+        req.deepView = std::move(view.deepView);
+    }
+    if (o.video.Any()) {
+        const std::string error = ResolveVideo(o, req);
+        return error.empty() ? result : Fail(error);
     }
     if (ParseResult colouring = ResolveColouring(o, req); !colouring.Ok()) {
         return colouring;

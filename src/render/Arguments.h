@@ -7,6 +7,7 @@
 #include "colour/Palette.h"
 #include "commands/Options.h"
 #include "escape/EscapeScan.h"
+#include "render/VideoRequest.h"
 #include "view/ColouringText.h"
 #include "view/DeepView.h"
 
@@ -37,6 +38,9 @@ struct RenderRequest {
     // the smooth one, its palette's stops, read and checked.
     ColouringChoice colouring;
     std::vector<Stop> paletteStops;
+    // --video: a zoom video instead of a picture (then `view`, `deepView`
+    // and `output` are empty).
+    std::optional<VideoRequest> video;
 };
 
 // A parsed command line, or the one-line message and exit status of what is
@@ -52,6 +56,16 @@ struct ParseResult {
 // both programs share, and resolves the figure. Never throws for any input.
 ParseResult ParseArguments(const std::vector<std::string>& args);
 ParseResult ParseArguments(int argc, const char* const* argv);
+
+// A view's text as a still of `figure` at width x height draws it: in
+// doubles when doubles draw it without blocks (`view`), else in arbitrary
+// precision (`deepView`); or `error`, "bad view '...': why".
+struct ResolvedView {
+    std::optional<PlaneRect> view;
+    std::optional<DeepRect> deepView;
+    std::string error;
+};
+ResolvedView ResolveView(const Command& figure, std::string_view text, int width, int height);
 
 // The usage text of galleri-render --help, listing every option.
 std::string HelpText();

@@ -17,11 +17,12 @@
 #include "escape/EscapeScan.h"
 #include "escape/FastEngine.h"
 #include "escape/SizeLimits.h"
-#include "escape/SmoothColouring.h"
 #include "render/Arguments.h"
+#include "render/DrawStill.h"
 #include "render/FigureList.h"
 #include "render/MemoryCheck.h"
 #include "render/Progress.h"
+#include "render/VideoCommand.h"
 #include "surface/Errors.h"
 #include "surface/HeadlessPlatform.h"
 #include "surface/PictureFile.h"
@@ -73,25 +74,6 @@ int CheckBeforeDrawing(const RenderRequest& request, const std::string& what) {
     return kExitDone;
 }
 
-// The arguments that draw the picture again, for the file's Galleri text:
-// the size, the view unless it is the figure's own, the iterations unless
-// they are its own, the colouring unless it is the figure's own, and the
-// item name.
-std::string PictureText(const RenderRequest& request) {
-    const Command& figure = *request.figure;
-    const std::optional<PlaneFigure> plane = figure.Plane();
-    std::string view;
-    if (request.deepView) {
-        view = FormatDeepView(*request.deepView);
-    } else if (request.view && plane && !SameRect(*request.view, plane->own)) {
-        view = FormatView(*request.view);
-    }
-    const int64_t own = plane ? Budget(plane->params) : 0;
-    return RenderArguments(figure.item, request.width, request.height, view,
-                           request.iterations.value_or(own), own,
-                           ColouringArguments(request.colouring));
-}
-
 int Render(const RenderRequest& request, char* program) {
     const auto start = std::chrono::steady_clock::now();
     const Command& figure = *request.figure;
@@ -126,36 +108,10 @@ int Render(const RenderRequest& request, char* program) {
     platform.onMessages = [&progress] { progress.Tick(); };
     Surface surface(platform);
     ScalarEngine scalar;
-    if (request.scalarEngine) {
-        surface.SetEngine(&scalar);
-    } else if (request.threads > 0) {
-        DefaultFastEngine().SetThreads(request.threads);
-    }
+    ChooseEngine(surface, request, scalar);
 
-    // With several samples a pixel the picture is drawn apart from the
-    // surface, by strips of samples.
-    std::optional<Bitmap> supersampled;
     try {
-        std::optional<SmoothColouring> smooth;
-        if (request.colouring.smooth) {
-            smooth.emplace(request.paletteStops, request.colouring.density,
-                           request.colouring.offset);
-        }
-        if (request.colouring.supersample > 1) {
-            supersampled = DrawFigureSupersampled(
-                figure, request.view, request.deepView, request.iterations,
-                smooth ? &*smooth : nullptr, request.colouring.supersample, request.width,
-                request.height, surface.Engine() ? *surface.Engine() : DefaultFastEngine(),
-                request.threads);
-        } else if (request.deepView) {
-            RunFigureDeepView(surface, figure, *request.deepView, request.iterations,
-                              request.threads, nullptr, smooth ? &*smooth : nullptr);
-        } else if (request.view || request.iterations || smooth) {
-            RunFigureView(surface, figure, request.view ? *request.view : figure.Plane()->own,
-                          request.iterations, smooth ? &*smooth : nullptr);
-        } else {
-            RunFigure(surface, figure);
-        }
+        DrawStill(surface, request);
     } catch (const DrawingError& e) {
         progress.Finish();
         std::fprintf(stderr, "galleri-render: %s: %s; nothing written\n", what.c_str(),
@@ -183,8 +139,7 @@ int Render(const RenderRequest& request, char* program) {
         const std::optional<Resolution> resolution =
             app ? std::nullopt
                 : std::optional<Resolution>({kOffscreenDotsPerMeter, kOffscreenDotsPerMeter});
-        SavePicture(supersampled ? *supersampled : surface.Picture(), request.output,
-                    PictureText(request), resolution);
+        SavePicture(surface.Picture(), request.output, PictureText(request), resolution);
         if (isatty(STDERR_FILENO) != 0) {
             // Someone watches: say what was made; scripts see nothing.
             std::fprintf(
@@ -236,6 +191,9 @@ int main(int argc, char** argv) {
             break;
     }
     try {
+        if (parsed.request.video) {
+            return RunVideoCommand(parsed.request);
+        }
         return Render(parsed.request, argv[0]);
     } catch (const std::bad_alloc&) {
         // Outside the drawing and the saving, which tell it themselves.

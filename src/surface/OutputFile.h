@@ -26,6 +26,10 @@ class OutputFile : public ByteSink {
 
     void Write(const void* data, size_t size) override;
     void Commit();
+    // The temporary file the bytes go to until Commit, for a writer that
+    // opens the file by name (FFmpeg's muxers reopen it to move the index to
+    // the front); empty when the target is a device written in place.
+    const std::string& TempPath() const { return temp_; }
 
   private:
     [[noreturn]] void Fail(int error) const;

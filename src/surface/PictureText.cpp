@@ -13,8 +13,8 @@ uint32_t Big32(std::string_view s, size_t at) {
            static_cast<uint32_t>(static_cast<unsigned char>(s[at + 3]));
 }
 
-std::optional<std::string> PngText(std::string_view file) {
-    constexpr std::string_view kKeyword("Galleri\0", 8);
+std::optional<std::string> PngText(std::string_view file, std::string_view keyword) {
+    const std::string key = std::string(keyword) + '\0';
     size_t at = 8;
     while (at + 12 <= file.size()) {
         const uint32_t length = Big32(file, at);
@@ -26,15 +26,14 @@ std::optional<std::string> PngText(std::string_view file) {
         if (type == "IEND") {
             break;
         }
-        if (data.substr(0, kKeyword.size()) == kKeyword) {
+        if (data.substr(0, key.size()) == key) {
             if (type == "tEXt") {
-                return std::string(data.substr(kKeyword.size()));
+                return std::string(data.substr(key.size()));
             }
-            if (type == "iTXt" && data.size() >= kKeyword.size() + 2 &&
-                data[kKeyword.size()] == '\0') {
+            if (type == "iTXt" && data.size() >= key.size() + 2 && data[key.size()] == '\0') {
                 // Not compressed: a language tag and a translated keyword,
                 // each ending in NUL, before the text.
-                size_t text = kKeyword.size() + 2;
+                size_t text = key.size() + 2;
                 for (int skip = 0; skip < 2; ++skip) {
                     text = data.find('\0', text);
                     if (text == std::string_view::npos) {
@@ -77,13 +76,20 @@ std::optional<std::string> JpegText(std::string_view file) {
 
 std::optional<std::string> ReadPictureText(std::string_view file) {
     if (file.substr(0, 8) == std::string_view("\x89PNG\r\n\x1a\n", 8)) {
-        return PngText(file);
+        return PngText(file, "Galleri");
     }
     if (file.size() >= 2 && static_cast<unsigned char>(file[0]) == 0xFF &&
         static_cast<unsigned char>(file[1]) == 0xD8) {
         return JpegText(file);
     }
     return std::nullopt;
+}
+
+std::optional<std::string> ReadPngText(std::string_view file, std::string_view keyword) {
+    if (file.substr(0, 8) != std::string_view("\x89PNG\r\n\x1a\n", 8)) {
+        return std::nullopt;
+    }
+    return PngText(file, keyword);
 }
 
 }  // namespace galleri

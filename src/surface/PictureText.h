@@ -12,4 +12,9 @@ namespace galleri {
 // for files without it, and for files cut short.
 std::optional<std::string> ReadPictureText(std::string_view file);
 
+// The text of a PNG file's first uncompressed text chunk with this keyword;
+// nothing when it has none or is no PNG. The chunks before the picture's
+// data are found in a file's first part alone.
+std::optional<std::string> ReadPngText(std::string_view file, std::string_view keyword);
+
 }  // namespace galleri

@@ -52,7 +52,7 @@ void FlushData(png_structp) {}
 
 // Only trivially destructible locals: a longjmp out of libpng lands here.
 bool Encode(png_structp png, png_infop info, const Bitmap& picture, unsigned char* row,
-            Resolution resolution, png_text* text) {
+            Resolution resolution, png_text* text, int texts) {
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
@@ -63,8 +63,8 @@ bool Encode(png_structp png, png_infop info, const Bitmap& picture, unsigned cha
         png_set_pHYs(png, info, static_cast<png_uint_32>(resolution.dotsPerMeterX),
                      static_cast<png_uint_32>(resolution.dotsPerMeterY), PNG_RESOLUTION_METER);
     }
-    if (text != nullptr) {
-        png_set_text(png, info, text, 1);
+    if (texts > 0) {
+        png_set_text(png, info, text, texts);
     }
     png_write_info(png, info);
     for (int y = 0; y < picture.Height(); ++y) {
@@ -78,22 +78,34 @@ bool Encode(png_structp png, png_infop info, const Bitmap& picture, unsigned cha
 }  // namespace
 
 void EncodePng(const Bitmap& picture, ByteSink& out, Resolution resolution, std::string_view text) {
+    const PngTextChunk chunk{"Galleri", text};
+    EncodePng(picture, out, resolution,
+              text.empty() ? std::span<const PngTextChunk>() : std::span(&chunk, 1));
+}
+
+void EncodePng(const Bitmap& picture, ByteSink& out, Resolution resolution,
+               std::span<const PngTextChunk> chunks) {
     PngState st;
     st.sink = &out;
     std::vector<unsigned char> row(static_cast<size_t>(picture.Width()) * 3);
-    std::string value(text);
-    std::string keyword = "Galleri";
-    png_text chunk{};
-    chunk.key = keyword.data();
-    chunk.text = value.data();
-    const bool ascii = std::all_of(value.begin(), value.end(),
-                                   [](char c) { return (c >= 0x20 && c < 0x7F) || c == '\n'; });
-    if (ascii) {
-        chunk.compression = PNG_TEXT_COMPRESSION_NONE;
-        chunk.text_length = value.size();
-    } else {
-        chunk.compression = PNG_ITXT_COMPRESSION_NONE;
-        chunk.itxt_length = value.size();
+    std::vector<std::string> strings;  // libpng takes char*, not const
+    strings.reserve(chunks.size() * 2);
+    std::vector<png_text> texts(chunks.size());
+    for (size_t k = 0; k < chunks.size(); ++k) {
+        std::string& keyword = strings.emplace_back(chunks[k].keyword);
+        std::string& value = strings.emplace_back(chunks[k].text);
+        png_text& chunk = texts[k];
+        chunk.key = keyword.data();
+        chunk.text = value.data();
+        const bool ascii = std::all_of(value.begin(), value.end(),
+                                       [](char c) { return (c >= 0x20 && c < 0x7F) || c == '\n'; });
+        if (ascii) {
+            chunk.compression = PNG_TEXT_COMPRESSION_NONE;
+            chunk.text_length = value.size();
+        } else {
+            chunk.compression = PNG_ITXT_COMPRESSION_NONE;
+            chunk.itxt_length = value.size();
+        }
     }
 
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &st, OnError, OnWarning);
@@ -103,8 +115,8 @@ void EncodePng(const Bitmap& picture, ByteSink& out, Resolution resolution, std:
         throw std::bad_alloc();
     }
     png_set_write_fn(png, &st, WriteData, FlushData);
-    const bool ok =
-        Encode(png, info, picture, row.data(), resolution, value.empty() ? nullptr : &chunk);
+    const bool ok = Encode(png, info, picture, row.data(), resolution, texts.data(),
+                           static_cast<int>(texts.size()));
     png_destroy_write_struct(&png, &info);
     if (st.failure) {
         std::rethrow_exception(st.failure);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string_view>
 
 #include "surface/Bitmap.h"
@@ -14,5 +15,15 @@ namespace galleri {
 // A libpng error throws EncodeError; what `out` throws passes through.
 void EncodePng(const Bitmap& picture, ByteSink& out, Resolution resolution,
                std::string_view text = {});
+
+// A text chunk of a PNG file: its keyword (Latin-1, 1 to 79 bytes) and its
+// text.
+struct PngTextChunk {
+    std::string_view keyword;
+    std::string_view text;
+};
+// The same with any text chunks, in their order.
+void EncodePng(const Bitmap& picture, ByteSink& out, Resolution resolution,
+               std::span<const PngTextChunk> chunks);
 
 }  // namespace galleri

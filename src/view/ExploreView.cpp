@@ -25,9 +25,8 @@ long WorkingBits(const DeepRect& view, double factor = 1) {
     return own + 64 + zoom;
 }
 
-// Every edge at the bits the result's shape needs, and the view exactly the
-// one its own text reads back as, so that galleri-render, given the text,
-// draws this very view.
+}  // namespace
+
 DeepRect Settled(DeepRect view) {
     if (DeepViewRefusal(view)) {
         return view;
@@ -50,6 +49,8 @@ DeepRect Settled(DeepRect view) {
     }
     return view;
 }
+
+namespace {
 
 BigFloat Big(double value, long bits) {
     return BigFloat(value, bits);

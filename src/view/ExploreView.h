@@ -39,6 +39,11 @@ DeepRect DeepPanByEighths(const DeepRect& view, int right, int up);
 DeepRect DeepDragView(const DeepRect& view, const ViewFrame& frame, PicturePoint a, PicturePoint b);
 DeepRect DeepSquarePixels(const DeepRect& view, const ViewFrame& frame);
 
+// The view with every edge at the bits its shape needs, and exactly the one
+// its own text reads back as, so that galleri-render, given the text, draws
+// this very view. A view that cannot be drawn is returned as it is.
+DeepRect Settled(DeepRect view);
+
 // Whether a deep view can be drawn at all: every edge finite, a width and a
 // height, and no more bits than a view may have. Returns why not.
 std::optional<std::string> DeepViewRefusal(const DeepRect& view);

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -23,10 +25,12 @@
 #include "app/Explorer.h"
 #include "app/FormTelvarn.h"
 #include "app/PictureView.h"
+#include "app/ZoomVideo.h"
 #include "commands/About.h"
 #include "commands/Commands.h"
 #include "escape/SmoothColouring.h"
 #include "render/Arguments.h"
+#include "render/DrawStill.h"
 #include "surface/HeadlessPlatform.h"
 #include "surface/TextRaster.h"
 #include "view/ArgumentWords.h"
@@ -49,28 +53,10 @@ Bitmap Redraw(const std::string& arguments) {
         throw std::invalid_argument(parsed.error);
     }
     const RenderRequest& r = parsed.request;
-    std::optional<SmoothColouring> smooth;
-    if (r.colouring.smooth) {
-        smooth.emplace(r.paletteStops, r.colouring.density, r.colouring.offset);
-    }
-    if (r.colouring.supersample > 1) {
-        ScalarEngine engine;
-        return DrawFigureSupersampled(*r.figure, r.view, r.deepView, r.iterations,
-                                      smooth ? &*smooth : nullptr, r.colouring.supersample, r.width,
-                                      r.height, engine, 0);
-    }
     HeadlessPlatform platform(r.width, r.height);
     platform.textOut = RasterText;
     Surface surface(platform);
-    if (r.deepView) {
-        RunFigureDeepView(surface, *r.figure, *r.deepView, r.iterations, 0, nullptr,
-                          smooth ? &*smooth : nullptr);
-    } else if (r.view || r.iterations || smooth) {
-        RunFigureView(surface, *r.figure, r.view ? *r.view : r.figure->Plane()->own, r.iterations,
-                      smooth ? &*smooth : nullptr);
-    } else {
-        RunFigure(surface, *r.figure);
-    }
+    DrawStill(surface, r);
     return surface.Picture();
 }
 
@@ -323,6 +309,7 @@ class ExploreTest : public QObject {
     void dragOutOffersImageAndPngFile();
     void colouringRedrawsFromItsText_data();
     void colouringRedrawsFromItsText();
+    void zoomVideoFromOwnViewToTheOneShown();
 
   private:
     void SetClientSize(int w, int h) {
@@ -711,7 +698,8 @@ void ExploreTest::helpShowsKeysAndAbout() {
     QVERIFY(about != nullptr && about->isVisible());
     const QString aboutText = about->findChild<QTextBrowser*>()->toPlainText();
     QVERIFY2(aboutText.contains(QStringLiteral("MPFR")) &&
-                 aboutText.contains(QString::fromLatin1(qVersion())),
+                 aboutText.contains(QString::fromLatin1(qVersion())) &&
+                 aboutText.contains(QStringLiteral("GNU General Public License, version 3")),
              qPrintable(aboutText));
 }
 
@@ -846,6 +834,64 @@ void ExploreTest::colouringRedrawsFromItsText() {
                  qPrintable(messages[0]));
         QCOMPARE(explorer().PictureArguments(), arguments);
     }
+}
+
+// Explore > "Zoom video…": galleri-render's video from the figure's own
+// view to the one shown, shaped to the video; Cancel writes nothing; a
+// figure not of the plane has no video.
+void ExploreTest::zoomVideoFromOwnViewToTheOneShown() {
+    QTemporaryDir dir;
+    ZoomVideo& video = form->Video();
+    QAction* action = form->findChild<QMenu*>(QStringLiteral("exploreMenu"))
+                          ->findChild<QAction*>(QStringLiteral("zoomVideo"));
+    QVERIFY(action != nullptr);
+    VideoChoice wanted;
+    wanted.path = dir.filePath(QStringLiteral("dive.mp4"));
+    wanted.size = QSize(64, 48);
+    wanted.seconds = 0.4;
+    wanted.fps = 10;
+    video.choose = [&](const VideoChoice&) { return std::optional<VideoChoice>(wanted); };
+
+    Run("lorenz11");
+    action->trigger();
+    QCOMPARE(messages.size(), size_t{1});
+    QVERIFY(messages.front().contains(QStringLiteral("figure of the plane")));
+
+    Run("m11");
+    Keys(img(), {Qt::Key_Plus, Qt::Key_Plus});
+    WaitDrawn();
+    // The views in the video's shape: the same centres, the pixels' shape
+    // kept, all of each view inside.
+    const std::vector<std::string> args = video.Arguments(wanted);
+    const ParseResult parsed = ParseArguments(args);
+    QVERIFY2(parsed.Ok(), parsed.error.c_str());
+    const PlaneRect shown = *explorer().CurrentView();
+    const PlaneRect to = parsed.request.video->to.plane;
+    QCOMPARE((to.left + to.right) / 2, (shown.left + shown.right) / 2);
+    QVERIFY(to.right - to.left >= shown.right - shown.left);
+    QVERIFY(to.top - to.bottom >= shown.top - shown.bottom);
+    QVERIFY(std::fabs((to.right - to.left) / 64 / ((to.top - to.bottom) / 48) -
+                      (shown.right - shown.left) / kWidth /
+                          ((shown.top - shown.bottom) / kHeight)) < 1e-9);
+
+    QSignalSpy done(&video, &ZoomVideo::finished);
+    action->trigger();
+    QVERIFY(done.wait(60000));
+    QCOMPARE(done.front().at(0).toInt(), 0);
+    QVERIFY(QFileInfo(wanted.path).size() > 0);
+
+    // A long one, cancelled as it starts.
+    wanted.path = dir.filePath(QStringLiteral("cancelled.webm"));
+    wanted.seconds = 300;
+    done.clear();
+    action->trigger();
+    auto* progress = form->findChild<QProgressDialog*>(QStringLiteral("videoProgress"));
+    QVERIFY(progress != nullptr);
+    progress->findChild<QPushButton*>()->click();
+    QVERIFY(done.wait(60000));
+    QCOMPARE(done.front().at(0).toInt(), 130);
+    QVERIFY(!QFileInfo::exists(wanted.path));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("dive.mp4")});
 }
 
 }  // namespace galleri

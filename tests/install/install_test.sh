@@ -2,14 +2,15 @@
 # Installs the build into a temporary prefix as a packager would and checks
 # every file that lands there, and that nothing else does: both programs in
 # bin, the desktop entry, the AppStream metainfo and the icon at every
-# hicolor size (named after the application id), the manual pages and the
-# bash completion.
-#   install_test.sh BUILD_FOLDER APP_ID MAN_PAGES_BUILT(0|1)
+# hicolor size (named after the application id), the manual pages, the
+# bash completion and the video encoder module.
+#   install_test.sh BUILD_FOLDER APP_ID MAN_PAGES_BUILT(0|1) ENCODER_MODULE
 set -uo pipefail
 
 build=${1:?usage: install_test.sh BUILD_FOLDER APP_ID MAN_PAGES_BUILT}
 id=${2:?usage: install_test.sh BUILD_FOLDER APP_ID MAN_PAGES_BUILT}
-man_built=${3:?usage: install_test.sh BUILD_FOLDER APP_ID MAN_PAGES_BUILT}
+man_built=${3:?usage: install_test.sh BUILD_FOLDER APP_ID MAN_PAGES_BUILT ENCODER_MODULE}
+encoder=${4:?usage: install_test.sh BUILD_FOLDER APP_ID MAN_PAGES_BUILT ENCODER_MODULE}
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
@@ -29,6 +30,7 @@ expected=(
   "share/applications/$id.desktop"
   "share/metainfo/$id.metainfo.xml"
   share/bash-completion/completions/galleri-render
+  "$encoder"
 )
 for side in "${sizes[@]}"; do
   expected+=("share/icons/hicolor/${side}x${side}/apps/$id.png")
@@ -51,6 +53,11 @@ done
 "$prefix/bin/galleri-render" --list >"$prefix.list" && grep -q '^m11 ' "$prefix.list" ||
   fail "the installed galleri-render cannot list the figures"
 rm -f "$prefix.list"
+# It finds the encoder module in its installed place and makes a video.
+"$prefix/bin/galleri-render" --video "$prefix.mp4" --to 0,1,0,1 --seconds 0.1 --fps 20 \
+  --size 16x16 m11 && [ -s "$prefix.mp4" ] ||
+  fail "the installed galleri-render cannot make a video"
+rm -f "$prefix.mp4"
 
 entry="$prefix/share/applications/$id.desktop"
 grep -qx 'Exec=galleri' "$entry" || fail "the desktop entry does not start galleri"
@@ -90,7 +97,7 @@ bash --norc --noprofile -c 'source "$1" && complete -p galleri-render' bash \
   fail "the installed completion does not load in bash"
 
 echo "install: ${#expected[@]} files: the programs, the desktop entry, the metainfo," \
-  "the icon at ${#sizes[@]} sizes, the completion$([ "$man_built" = 1 ] && echo ", the manual pages")"
+  "the icon at ${#sizes[@]} sizes, the completion, the video encoder$([ "$man_built" = 1 ] && echo ", the manual pages")"
 if [ "$man_built" != 1 ]; then
   echo "SKIP: the manual pages were not built (help2man was missing when CMake configured)"
   exit 77
