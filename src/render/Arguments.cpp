@@ -357,10 +357,6 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         req.view = view.view;
         req.deepView = std::move(view.deepView);
     }
-    if (o.video.Any()) {
-        const std::string error = ResolveVideo(o, req);
-        return error.empty() ? result : Fail(error);
-    }
     if (ParseResult colouring = ResolveColouring(o, req); !colouring.Ok()) {
         return colouring;
     }
@@ -370,6 +366,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                         Quote(req.figure->caption) + " is drawn by lines and points");
         }
         req.colouring.supersample = *o.supersample;
+    }
+    // A video's frames are stills with the same options.
+    if (o.video.Any()) {
+        const std::string error = ResolveVideo(o, req);
+        return error.empty() ? result : Fail(error);
     }
     if (req.output.empty()) {
         req.output = std::string(req.figure->item) + ".png";

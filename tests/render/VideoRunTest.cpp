@@ -87,6 +87,10 @@ TEST_F(VideoRun, DecodedFramesAreTheStillsOfTheirViews) {
         "-0.743643887037158,-0.7436438870371576,0.131825904205311,0.1318259042053113", "m11"};
     // m_1 from its own view into the seahorse valley, 2.8 frames a doubling.
     const Args valley = {"--to", "-0.75,-0.74,0.1,0.11", "m11"};
+    // The same in smooth colours with 2x2 samples a pixel: every frame is
+    // the still of its text, colours and samples included.
+    const Args coloured = {
+        "--to", "-0.75,-0.74,0.1,0.11", "--palette", "fire", "--supersample", "2", "m11"};
     struct Case {
         const char* file;
         const char* size;
@@ -98,6 +102,7 @@ TEST_F(VideoRun, DecodedFramesAreTheStillsOfTheirViews) {
         {"deep.mp4", "64x48", deep, "h264", false},
         {"deep.webm", "65x49", deep, "vp9", false},
         {"keyframes.mp4", "64x48", valley, "h264", true},
+        {"coloured.mp4", "64x48", coloured, "h264", false},
     };
     constexpr int kFrames = 24;
     for (const Case& c : cases) {
@@ -130,6 +135,11 @@ TEST_F(VideoRun, DecodedFramesAreTheStillsOfTheirViews) {
             frames.push_back(ReadFrameFile(path));
             const std::optional<std::string> text = ReadPictureText(ReadAll(path));
             ASSERT_TRUE(text) << k;
+            if (&c.dive == &coloured) {
+                EXPECT_NE(text->find("--colouring smooth --palette fire --supersample 2"),
+                          std::string::npos)
+                    << *text;
+            }
             stills.push_back(StillOfText(*text));
             if (!c.keyframes || k == 0 || k == kFrames - 1) {
                 EXPECT_EQ(frames[k].Pixels(), stills[k].Pixels()) << k << ": " << *text;
