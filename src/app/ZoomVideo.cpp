@@ -13,6 +13,8 @@
 #include "escape/FastEngine.h"
 #include "surface/Surface.h"
 #include "video/VideoShape.h"
+#include "view/ArgumentWords.h"
+#include "view/ColouringText.h"
 #include "view/DeepView.h"
 
 namespace galleri {
@@ -84,6 +86,10 @@ std::vector<std::string> ZoomVideo::Arguments(const VideoChoice& choice) const {
     // A budget set by hand stays; the automatic one follows the dive.
     if (!explorer_.AutoBudget()) {
         args.insert(args.end(), {"--iterations", std::to_string(explorer_.Budget())});
+    }
+    // The colours and samples of the view shown.
+    for (const std::string& word : SplitArguments(ColouringArguments(explorer_.Colouring()))) {
+        args.push_back(word);
     }
     // The window's engine.
     if (dynamic_cast<const ScalarEngine*>(surface_.Engine()) != nullptr) {
