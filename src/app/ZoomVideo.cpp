@@ -1,5 +1,7 @@
 #include "app/ZoomVideo.h"
 
+#include <mpfr.h>
+
 #include <QDir>
 #include <QFile>
 #include <QMetaObject>
@@ -12,6 +14,7 @@
 #include "commands/Commands.h"
 #include "escape/FastEngine.h"
 #include "surface/Surface.h"
+#include "video/VideoEncoder.h"
 #include "video/VideoShape.h"
 #include "view/ArgumentWords.h"
 #include "view/ColouringText.h"
@@ -113,6 +116,13 @@ void ZoomVideo::Make() {
                               "video should end, then make the video."));
         return;
     }
+    if (const std::optional<ExploreView> view = explorer_.CurrentExploreView();
+        view && SameView(*view, ExploreView(command->Plane()->own))) {
+        report(QMessageBox::Information,
+               QStringLiteral("The video zooms from the figure's own view to the one shown: zoom "
+                              "in to where it should end first."));
+        return;
+    }
     VideoChoice proposed = last_;
     const QString extension =
         last_.path.endsWith(QStringLiteral(".webm"), Qt::CaseInsensitive) ? "webm" : "mp4";
@@ -153,6 +163,7 @@ void ZoomVideo::Start(RenderRequest request) {
     progress_->setValue(0);
     connect(progress_, &QProgressDialog::canceled, this, [this] { cancel_ = true; });
     clock_.start();
+    LoadVideoEncoder();
     thread_ = std::thread([this] {
         VideoHooks hooks;
         hooks.cancel = &cancel_;
@@ -161,6 +172,8 @@ void ZoomVideo::Start(RenderRequest request) {
                 this, [this, done, total] { Progress(done, total); }, Qt::QueuedConnection);
         };
         const VideoOutcome outcome = RunVideo(request_, hooks);
+        // MPFR keeps constants for each thread until it is told to let them go.
+        mpfr_free_cache2(MPFR_FREE_LOCAL_CACHE);
         QMetaObject::invokeMethod(
             this, [this, outcome] { Done(outcome); }, Qt::QueuedConnection);
     });

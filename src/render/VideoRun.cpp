@@ -404,13 +404,16 @@ class Run {
         }
         queue.Close();
         encoder.Finish();
-        char rate[64];
+        // How long the encoder's thread was busy tells whether it held the
+        // drawing up.
+        char rate[128];
         std::snprintf(rate, sizeof rate, " at %d frames a second (%.1f s)", video_.fps,
                       static_cast<double>(video_.frames) / video_.fps);
         return {kExitDone, "wrote " + file + ", " + FrameCount(video_.frames) + " of " +
                                std::to_string(request_.width) + "x" +
                                std::to_string(request_.height) + rate + source + ", in " +
-                               Seconds(Elapsed())};
+                               Seconds(Elapsed()) + " (the encoder busy " +
+                               Seconds(queue.BusySeconds()) + " beside the drawing)"};
     }
 
     std::string Foreign(const std::string& path, int64_t k, const std::optional<std::string>& text,

@@ -88,6 +88,10 @@ constexpr int kErrorSize = 512;
 
 }  // namespace
 
+void LoadVideoEncoder() {
+    LoadModule();
+}
+
 struct VideoEncoder::State {
     std::unique_ptr<OutputFile> file;
     GalleriVideoEncoder* encoder = nullptr;

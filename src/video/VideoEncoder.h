@@ -18,6 +18,12 @@ struct EncoderSettings {
     int crf = 20;  // constant quality: lower is better
 };
 
+// Loads the encoder module now, on the calling thread: a program that
+// encodes on a thread of its own loads it on its main thread first, where
+// the libraries' thread-local set-up lives as long as the program. Whether
+// it loads is told by the first VideoEncoder.
+void LoadVideoEncoder();
+
 // The quality a format gets when none is asked for.
 int DefaultCrf(VideoFormat format);
 // The largest quality number the format's encoder takes.
