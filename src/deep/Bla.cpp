@@ -62,28 +62,24 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon, 
         levels_.push_back(std::move(packed));
         lower = std::move(upper);
     }
-    // The shortest steps' radii as doubles, the pixels' first test: none
-    // where the iterate is tiny (those pixels step in wide exponent), nor
-    // from an index the shortest steps do not start from.
+    // Z_m beside the radius of the shortest step from m as a double, the
+    // pixels' first test: none where the iterate is tiny (those pixels step
+    // in wide exponent), nor from an index the shortest steps do not start
+    // from, nor from m = 0 or the last.
     const size_t count = levels_[0].size();
-    firstRadius2_.assign(count, 0.0);
-    const size_t aligned = (size_t{1} << shortest_) - 1;
-    for (size_t offset = 0; shortest_ < static_cast<int>(levels_.size()) && offset < count;
-         ++offset) {
-        const size_t t = offset >> shortest_;
-        if ((offset & aligned) != 0 || t >= levels_[shortest_].size()) {
-            continue;
-        }
-        const BlaStep& step = levels_[shortest_][t];
-        const double r2 = step.r2 * Pow2(step.r2e);
-        const int64_t m = static_cast<int64_t>(offset) + 1;
-        firstRadius2_[offset] = orbit.IsTiny(m) || r2 < 0x1p-800 ? 0.0 : r2;
-    }
     records_.resize(static_cast<size_t>(last + 1));
+    const size_t aligned = (size_t{1} << shortest_) - 1;
     for (int64_t m = 0; m <= last; ++m) {
         const size_t t = static_cast<size_t>(m);
-        records_[t] = {orbit.re[t], orbit.im[t], m >= 1 && m < last ? firstRadius2_[t - 1] : 0.0,
-                       0.0};
+        double r2 = 0.0;
+        const size_t offset = t - 1;
+        if (m >= 1 && m < last && shortest_ < static_cast<int>(levels_.size()) &&
+            (offset & aligned) == 0 && (offset >> shortest_) < levels_[shortest_].size()) {
+            const BlaStep& step = levels_[shortest_][offset >> shortest_];
+            r2 = step.r2 * Pow2(step.r2e);
+            r2 = orbit.IsTiny(m) || r2 < 0x1p-800 ? 0.0 : r2;
+        }
+        records_[t] = {orbit.re[t], orbit.im[t], r2, 0.0};
     }
     radiiFrom_.reserve(count + 1);
     for (size_t offset = 0; offset < count; ++offset) {
@@ -100,8 +96,8 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon, 
 }
 
 size_t BlaTable::Bytes() const {
-    size_t n = firstRadius2_.size() * sizeof(double) + records_.size() * sizeof(LaneRecord) +
-               radii_.size() * sizeof(double) + radiiFrom_.size() * sizeof(size_t);
+    size_t n = records_.size() * sizeof(LaneRecord) + radii_.size() * sizeof(double) +
+               radiiFrom_.size() * sizeof(size_t);
     for (const auto& level : levels_) {
         n += level.size() * sizeof(BlaStep);
     }

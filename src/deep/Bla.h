@@ -60,8 +60,7 @@ class BlaTable {
         // A longer step never holds where the shortest from m does not: most
         // iterations end here. Those radii are doubles (0 where there is no
         // such step), and a d2 rounded to 0 is below all of them.
-        if (static_cast<size_t>(offset) >= firstRadius2_.size() ||
-            !(d2 < firstRadius2_[static_cast<size_t>(offset)])) {
+        if (!(d2 < records_[static_cast<size_t>(m)].r2)) {
             return nullptr;
         }
         int top = offset == 0 ? static_cast<int>(levels_.size()) - 1 : __builtin_ctzll(offset);
@@ -96,14 +95,8 @@ class BlaTable {
         return &levels_[lo][static_cast<size_t>(offset >> lo)];
     }
 
-    // The shortest steps' squared radii (Find's first test), from m = 1 on,
-    // 0 where none starts; null when there are none.
-    const double* FirstRadii2() const {
-        return firstRadius2_.empty() ? nullptr : firstRadius2_.data();
-    }
-
-    // Z_m and the single radii side by side for m = 0 .. last; null when
-    // there are no steps.
+    // Z_m and the squared radius of the shortest step from m (Find's first
+    // test) side by side for m = 0 .. last; null when there are no steps.
     const LaneRecord* Records() const { return records_.empty() ? nullptr : records_.data(); }
 
     size_t Bytes() const;
@@ -111,9 +104,8 @@ class BlaTable {
   private:
     int shortest_ = 0;
     std::vector<std::vector<BlaStep>> levels_;
-    // The shortest steps' squared radii on their own, as doubles: most
-    // iterations read only these, and the cache holds a long stretch of them.
-    std::vector<double> firstRadius2_;
+    // Z and the shortest steps' radii side by side: most iterations read
+    // only these, and the cache holds a long stretch of them.
     std::vector<LaneRecord> records_;
     // For each m, the squared radii of the steps from m, level by level,
     // as doubles (as Holds reads them for s = 0): radii_[radiiFrom_[m - 1]

@@ -235,8 +235,7 @@ class Walk {
     struct Pace {
         const double* re;
         const double* im;
-        const double* radius2;      // the single steps' squared radii, or null
-        const LaneRecord* records;  // Z and radius2 side by side, or null
+        const LaneRecord* records;  // Z and the shortest steps' radii, or null
         int64_t stop;               // the first index that needs Advance
         int64_t m, n;
         double wr, wi, scale, ur, ui, x2, y2;
@@ -254,7 +253,7 @@ class Walk {
             const double zr = Zr + dr, zi = Zi + di;
             const double dd = dr * dr + di * di;
             if (zr * zr + zi * zi < dd || !(x2 + y2 < 4.0) ||
-                (radius2 != nullptr && m >= 1 && dd < radius2[m - 1])) {
+                (records != nullptr && dd < records[m].r2)) {
                 return false;
             }
             x2 = zr * zr;
@@ -294,7 +293,6 @@ class Walk {
         const int64_t stop = std::min({orbit_->NextTiny(m_), orbit_->Last(), m_ + (budget_ - n_)});
         return {orbit_->re.data(),
                 orbit_->im.data(),
-                steps != nullptr ? steps->FirstRadii2() : nullptr,
                 steps != nullptr ? steps->Records() : nullptr,
                 stop,
                 m_,

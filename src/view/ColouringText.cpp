@@ -1,20 +1,9 @@
 #include "view/ColouringText.h"
 
-#include <charconv>
-
 #include "view/ArgumentWords.h"
+#include "view/ViewText.h"
 
 namespace galleri {
-
-namespace {
-
-std::string Shortest(double value) {
-    char buffer[64];
-    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, r.ptr);
-}
-
-}  // namespace
 
 std::string ColouringArguments(const ColouringChoice& choice) {
     const std::string samples =

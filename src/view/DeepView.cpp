@@ -24,12 +24,6 @@ bool HasNonzeroDigit(std::string_view text) {
     return text.find_first_of("123456789") != std::string_view::npos;
 }
 
-std::string Shortest(double value) {
-    char buffer[64];
-    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, r.ptr);
-}
-
 bool IsDouble(const BigFloat& value) {
     return value.IsFinite() && BigFloat(value.ToDouble(), value.Precision()) == value;
 }

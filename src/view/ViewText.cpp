@@ -12,12 +12,6 @@ namespace galleri {
 
 namespace {
 
-std::string Shortest(double value) {
-    char buffer[64];
-    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, r.ptr);
-}
-
 // Reads one whole field as a finite double, or says why not.
 std::optional<double> ReadNumber(std::string_view field, std::string& error) {
     double value = 0;
@@ -59,6 +53,12 @@ std::vector<std::string_view> SplitView(std::string_view text, std::string& erro
         fields.clear();
     }
     return fields;
+}
+
+std::string Shortest(double value) {
+    char buffer[64];
+    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, r.ptr);
 }
 
 std::string FormatView(const PlaneRect& view) {

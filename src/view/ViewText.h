@@ -14,6 +14,9 @@ namespace galleri {
 // that reads back to the same double ("-0.75,-0.74,0.1,0.11", "1e-05").
 std::string FormatView(const PlaneRect& view);
 
+// A double in the shortest decimal that reads back to it ("0.1", "1e-05").
+std::string Shortest(double value);
+
 // The four comma-separated fields of a view's text, LEFT,RIGHT,BOTTOM,TOP;
 // none, and `error` says in one line why, when there are not four. Both the
 // double and the deep reader start here.
