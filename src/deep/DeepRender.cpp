@@ -12,12 +12,6 @@ namespace galleri {
 
 namespace {
 
-// The colour of an engine's value at pixel (x, y): itself, or under the
-// smooth colouring the colour of its gradient entry there.
-uint32_t ColourAt(const EscapeParams& params, uint32_t value, int x, int y) {
-    return params.smooth != nullptr ? params.smooth->Colour(value, x, y) : value;
-}
-
 // The exact pass with n x n samples a pixel: the picture's samples in
 // strips of columns, each strip a deep picture of its own whose pixels are
 // the samples, (i + (s + 0.5) / n - 0.5) steps of the view from its left
@@ -110,7 +104,8 @@ bool RenderDeepView(const PlaneFigure& figure, const DeepRect& view, int width, 
             const int j = static_cast<int>(t % static_cast<size_t>(rows)) * step;
             for (int y = j; y < std::min(j + step, height); ++y) {
                 for (int x = i; x < std::min(i + step, width); ++x) {
-                    picture.Set(x, y, ColourAt(figure.params, sample[t], i, j));
+                    picture.Set(x, y,
+                                SmoothColouring::Shown(figure.params.smooth, sample[t], i, j));
                 }
             }
         }
@@ -139,7 +134,9 @@ bool RenderDeepView(const PlaneFigure& figure, const DeepRect& view, int width, 
     for (int i = 0; i < width; ++i) {
         engine.ComputeColumns(figure.params, grid, i, 1, column.data());
         for (int j = 0; j < height; ++j) {
-            picture.Set(i, j, ColourAt(figure.params, column[static_cast<size_t>(j)], i, j));
+            picture.Set(
+                i, j,
+                SmoothColouring::Shown(figure.params.smooth, column[static_cast<size_t>(j)], i, j));
         }
     }
     if (onPass) {

@@ -52,6 +52,12 @@ class SmoothColouring {
                                   : gradient_.EntryColour(static_cast<int>(value), x, y);
     }
 
+    // What a pixel (x, y) whose engine gave `value` shows: the value itself
+    // in the figure's own colours (no smooth colouring), else its colour.
+    static uint32_t Shown(const SmoothColouring* smooth, uint32_t value, int64_t x, int64_t y) {
+        return smooth != nullptr ? smooth->Colour(value, x, y) : value;
+    }
+
     // The exact sRGB levels (0 to 255, not rounded) of that value, for
     // averaging before the colour is rounded.
     std::array<float, 3> Levels(uint32_t value) const {

@@ -70,7 +70,7 @@ bool ComputePart(EscapeEngine& engine, const EscapeParams& params, const GridPar
             for (int r = 0; r < rows; ++r) {
                 const int j = part.rows[r];
                 const uint32_t value = *colour++;
-                put(i, j, params.smooth != nullptr ? params.smooth->Colour(value, i, j) : value);
+                put(i, j, SmoothColouring::Shown(params.smooth, value, i, j));
             }
         }
     }
