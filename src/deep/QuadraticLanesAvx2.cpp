@@ -21,8 +21,11 @@ template <bool kScaled>
 struct Quad {
     const LaneRecord* r[4];
     __m256d wr, wi, x2, y2, scale, ur, ui, scaled;
+    // Lanes whose last iterate is outside |z| < 2: the lagging test stops
+    // them before their next iteration.
+    __m256d escaped;
     // What the test read, for the iteration that follows it.
-    __m256d Zr, Zi, dr, di, zr2, zi2;
+    __m256d Zr, Zi, zr, zi, dr, di, zr2, zi2;
 
     Quad(const Lanes<8>& lanes, int first) {
         for (int l = 0; l < 4; ++l) {
@@ -37,6 +40,7 @@ struct Quad {
         ui = _mm256_load_pd(&lanes.ui[first]);
         scaled = _mm256_castsi256_pd(
             _mm256_load_si256(reinterpret_cast<const __m256i*>(&lanes.scaled[first])));
+        escaped = _mm256_cmp_pd(_mm256_add_pd(x2, y2), _mm256_set1_pd(4.0), _CMP_NLT_UQ);
     }
     void Store(Lanes<8>& lanes, int first) const {
         _mm256_store_pd(&lanes.wr[first], wr);
@@ -46,7 +50,9 @@ struct Quad {
     }
     // The lanes whose iteration k needs more than a plain one: nearer 0
     // than to the reference, escaped by the lagging test, or a step holds.
-    int Needs(int64_t k) {
+    // Unscaled, also those whose d fell below 2^-500 in the last iteration
+    // (|d|^2 is then |w|^2, the drift test), in `drifted`.
+    int Needs(int64_t k, int& drifted) {
         // Z and the shortest step's radius of each lane's index, transposed.
         const __m256d a = _mm256_load_pd(&r[0][k].re), b = _mm256_load_pd(&r[1][k].re);
         const __m256d c = _mm256_load_pd(&r[2][k].re), d = _mm256_load_pd(&r[3][k].re);
@@ -57,41 +63,46 @@ struct Quad {
         const __m256d radius2 = _mm256_permute2f128_pd(ab0, cd0, 0x31);
         dr = kScaled ? _mm256_mul_pd(scale, wr) : wr;
         di = kScaled ? _mm256_mul_pd(scale, wi) : wi;
-        const __m256d zr = _mm256_add_pd(Zr, dr), zi = _mm256_add_pd(Zi, di);
+        zr = _mm256_add_pd(Zr, dr);
+        zi = _mm256_add_pd(Zi, di);
         zr2 = _mm256_mul_pd(zr, zr);
         zi2 = _mm256_mul_pd(zi, zi);
+        const __m256d z2 = _mm256_add_pd(zr2, zi2);
         const __m256d dd = _mm256_add_pd(_mm256_mul_pd(dr, dr), _mm256_mul_pd(di, di));
-        const __m256d needs =
-            _mm256_or_pd(_mm256_or_pd(_mm256_cmp_pd(_mm256_add_pd(zr2, zi2), dd, _CMP_LT_OQ),
-                                      _mm256_cmp_pd(_mm256_add_pd(x2, y2), four(), _CMP_NLT_UQ)),
-                         _mm256_cmp_pd(dd, radius2, _CMP_LT_OQ));
+        const __m256d needs = _mm256_or_pd(_mm256_or_pd(_mm256_cmp_pd(z2, dd, _CMP_LT_OQ), escaped),
+                                           _mm256_cmp_pd(dd, radius2, _CMP_LT_OQ));
+        escaped = _mm256_cmp_pd(z2, _mm256_set1_pd(4.0), _CMP_NLT_UQ);
+        if (!kScaled) {
+            const __m256d drift = _mm256_cmp_pd(dd, _mm256_set1_pd(0x1p-1000), _CMP_LT_OQ);
+            drifted = _mm256_movemask_pd(drift);
+            return _mm256_movemask_pd(_mm256_or_pd(needs, drift));
+        }
         return _mm256_movemask_pd(needs);
     }
-    // The iteration Needs tested: d' = (2Z + d) d + dc on d's scale. The
-    // lanes whose w left its range.
+    // The iteration Needs tested: d' = (2Z + d) d + dc on d's scale, 2Z + d
+    // as Z + z. Scaled, the lanes whose w left its range.
     int Iterate() {
         x2 = zr2;
         y2 = zi2;
-        const __m256d tr = _mm256_add_pd(_mm256_add_pd(Zr, Zr), dr);
-        const __m256d ti = _mm256_add_pd(_mm256_add_pd(Zi, Zi), di);
+        const __m256d tr = _mm256_add_pd(Zr, zr), ti = _mm256_add_pd(Zi, zi);
         const __m256d nr =
             _mm256_add_pd(_mm256_sub_pd(_mm256_mul_pd(tr, wr), _mm256_mul_pd(ti, wi)), ur);
         const __m256d ni =
             _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(tr, wi), _mm256_mul_pd(ti, wr)), ui);
         wr = nr;
         wi = ni;
-        const __m256d w2 = _mm256_add_pd(_mm256_mul_pd(nr, nr), _mm256_mul_pd(ni, ni));
-        __m256d drifted =
-            _mm256_andnot_pd(scaled, _mm256_cmp_pd(w2, _mm256_set1_pd(0x1p-1000), _CMP_LT_OQ));
-        if (kScaled) {
-            const __m256d inside =
-                _mm256_and_pd(_mm256_cmp_pd(w2, _mm256_set1_pd(0x1p-128), _CMP_GT_OQ),
-                              _mm256_cmp_pd(w2, _mm256_set1_pd(0x1p128), _CMP_LT_OQ));
-            drifted = _mm256_or_pd(drifted, _mm256_andnot_pd(inside, scaled));
+        if (!kScaled) {
+            return 0;
         }
+        const __m256d w2 = _mm256_add_pd(_mm256_mul_pd(nr, nr), _mm256_mul_pd(ni, ni));
+        const __m256d inside =
+            _mm256_and_pd(_mm256_cmp_pd(w2, _mm256_set1_pd(0x1p-128), _CMP_GT_OQ),
+                          _mm256_cmp_pd(w2, _mm256_set1_pd(0x1p128), _CMP_LT_OQ));
+        const __m256d drifted = _mm256_or_pd(
+            _mm256_andnot_pd(scaled, _mm256_cmp_pd(w2, _mm256_set1_pd(0x1p-1000), _CMP_LT_OQ)),
+            _mm256_andnot_pd(inside, scaled));
         return _mm256_movemask_pd(drifted);
     }
-    static __m256d four() { return _mm256_set1_pd(4.0); }
 };
 
 // Plain iterations in every lane together until one lane's next needs more
@@ -107,14 +118,24 @@ Stops RunLanes(Lanes<8>& lanes) {
     Stops stops;
     int64_t k = 0;
     for (; k < limit; ++k) {
-        stops.needs = low.Needs(k) | (high.Needs(k) << 4);
+        int lowDrifted = 0, highDrifted = 0;
+        stops.needs = low.Needs(k, lowDrifted) | (high.Needs(k, highDrifted) << 4);
         if (stops.needs != 0) {
+            // Unscaled, a lane that drifted takes its w back to normalise
+            // it; whatever else it needs, its walk sees then.
+            stops.drifted = lowDrifted | (highDrifted << 4);
+            stops.needs &= ~stops.drifted;
             break;
         }
-        stops.drifted = low.Iterate() | (high.Iterate() << 4);
-        if (stops.drifted != 0) {
-            ++k;
-            break;
+        if (kScaled) {
+            stops.drifted = low.Iterate() | (high.Iterate() << 4);
+            if (stops.drifted != 0) {
+                ++k;
+                break;
+            }
+        } else {
+            low.Iterate();
+            high.Iterate();
         }
     }
     low.Store(lanes, 0);

@@ -142,17 +142,29 @@ class Walk {
                 px_.glitched = true;
                 px_.glitchedAt = n_;
             }
-            const ComplexExp z = tiny ? orbit->Wide(m) + p_.Wide() : ComplexExp::Of(zr, zi);
+            // d = z, held plainly where Set would hold it so: no wide
+            // numbers on the way.
+            const bool plain = !tiny && std::max(std::fabs(zr), std::fabs(zi)) >= 0x1p-400;
+            const ComplexExp z = plain  ? ComplexExp{}
+                                 : tiny ? orbit->Wide(m) + p_.Wide()
+                                        : ComplexExp::Of(zr, zi);
             orbit = orbit_ = fallback_;
             m = m_ = 0;
-            p_.Set(z, dc_);
+            if (plain) {
+                p_.wr = zr;
+                p_.wi = zi;
+                p_.s = 0;
+                p_.Refresh(dc_);
+            } else {
+                p_.Set(z, dc_);
+                zr = z.Re().ToDouble();
+                zi = z.Im().ToDouble();
+            }
             Zr = orbit->re[0];
             Zi = orbit->im[0];
             tiny = orbit->IsTiny(0);
             dr = p_.scale * p_.wr;
             di = p_.scale * p_.wi;
-            zr = z.Re().ToDouble();
-            zi = z.Im().ToDouble();
         }
         // The test looks at the squares the previous iteration formed.
         if (!(x2_ + y2_ < 4.0)) {
@@ -191,8 +203,9 @@ class Walk {
                 stepped_ = true;
                 return true;
             }
-            // d' = (2Z + d) d + dc, all on d's scale.
-            const double tr = 2 * Zr + dr, ti = 2 * Zi + di;
+            // d' = (2Z + d) d + dc, all on d's scale; 2Z + d as Z + z, the
+            // sum the tests formed already.
+            const double tr = Zr + (Zr + dr), ti = Zi + (Zi + di);
             const double nr = (tr * p_.wr - ti * p_.wi) + p_.ur;
             const double ni = (tr * p_.wi + ti * p_.wr) + p_.ui;
             p_.wr = nr;
@@ -258,7 +271,7 @@ class Walk {
             }
             x2 = zr * zr;
             y2 = zi * zi;
-            const double tr = 2 * Zr + dr, ti = 2 * Zi + di;
+            const double tr = Zr + zr, ti = Zi + zi;
             const double nr = (tr * wr - ti * wi) + ur;
             const double ni = (tr * wi + ti * wr) + ui;
             wr = nr;
