@@ -7,22 +7,84 @@ namespace galleri {
 
 namespace {
 
-// A step's numbers in wide exponent while the table is made.
+// A step's numbers in wide exponent while the table is made: besides A, B
+// and C, bounds on the terms in d dc and dc^2 the second-order form leaves
+// out (|D| and |E|), and its radii R, Q and L.
 struct WideStep {
-    ComplexExp a, b;
-    FloatExp r;
+    ComplexExp a, b, c;
+    FloatExp d, e;
+    FloatExp r, q, l;
 };
+
+FloatExp Sqrt(FloatExp x) {
+    if (x.m <= 0) {
+        return {};
+    }
+    const int64_t odd = x.e & 1;
+    return FloatExp::Of(std::sqrt(odd != 0 ? 2 * x.m : x.m), (x.e - odd) / 2);
+}
+
+FloatExp Cbrt(FloatExp x) {
+    if (x.m <= 0) {
+        return {};
+    }
+    const int64_t rest = ((x.e % 3) + 3) % 3;
+    return FloatExp::Of(std::cbrt(x.m * Pow2(rest)), (x.e - rest) / 3);
+}
 
 BlaStep Packed(const WideStep& w) {
     const FloatExp r2 = w.r * w.r;
+    const double q2 = (w.q * w.q).ToDouble();
     return {w.a.re,
             w.a.im,
             w.b.re,
             w.b.im,
+            w.c.re,
+            w.c.im,
             r2.m,
+            q2,
+            w.l.IsZero() ? 0.0 : (w.l * w.l).ToDouble(),
             static_cast<int32_t>(w.a.e),
             static_cast<int32_t>(w.b.e),
+            static_cast<int32_t>(w.c.e),
             static_cast<int32_t>(r2.e)};
+}
+
+// The second-order form's bounds of the step x then y, which has A = a:
+// Q keeps x's d below its own Q, x's result within y's, and the d^3 and
+// d^4 terms the merge leaves out below epsilon of A d; L keeps x's result
+// above y's L and the dc^2 term below epsilon of A d. None where the d dc
+// term it leaves out is not below epsilon of A itself.
+void SecondOrder(const WideStep& x, const WideStep& y, const ComplexExp& a, WideStep& s,
+                 FloatExp dcMax, FloatExp epsilon) {
+    const FloatExp zero{}, two = FloatExp::Of(2), four = FloatExp::Of(4);
+    const FloatExp xa = x.a.Abs(), xb = x.b.Abs(), xc = x.c.Abs();
+    const FloatExp ya = y.a.Abs(), yc = y.c.Abs(), size = a.Abs();
+    s.d = ya * x.d + two * yc * xa * xb + y.d * xa;
+    s.e = ya * x.e + yc * xb * xb + y.d * xb + y.e;
+    s.q = zero;
+    s.l = zero;
+    const FloatExp room = y.q - xb * dcMax;
+    if (x.q.IsZero() || xa.IsZero() || !(zero < room) || !(two * s.d * dcMax < epsilon * size)) {
+        return;
+    }
+    FloatExp q = Min(x.q, room / (two * xa));
+    if (!xc.IsZero()) {
+        // x's quadratic part at most half its linear part, and within y's Q.
+        q = Min(q, Min(xa / (two * xc), Sqrt(room / (two * xc))));
+        if (!yc.IsZero()) {
+            q = Min(q, Min(Sqrt(epsilon * ya / (four * yc * xc)),
+                           Cbrt(epsilon * ya * xa / (two * yc * xc * xc))));
+        }
+    }
+    FloatExp l = Max(x.l, two * (y.l + xb * dcMax) / xa);
+    if (!s.e.IsZero() && !dcMax.IsZero()) {
+        l = Max(l, two * s.e * dcMax * dcMax / (epsilon * size));
+    }
+    if (l < q) {
+        s.q = q;
+        s.l = l;
+    }
 }
 
 }  // namespace
@@ -34,6 +96,7 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon, 
         return;
     }
     const FloatExp zero{}, two = FloatExp::Of(2), twoEpsilon = FloatExp::Of(2 * epsilon);
+    const FloatExp half = FloatExp::Of(0.5), eps = FloatExp::Of(epsilon);
     // One step from m to m + 1 for m = 1 .. last - 1.
     std::vector<WideStep> lower(static_cast<size_t>(last - 1));
     for (int64_t m = 1; m < last; ++m) {
@@ -41,8 +104,12 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon, 
         const FloatExp size = z.Abs();
         // d^2 negligible beside 2Z d, and z = Z + d still inside |z| < 2.
         const FloatExp r = Max(zero, Min(twoEpsilon * size, two - size));
+        // The second-order form is the iteration itself; |d| < |Z|/2 keeps
+        // the pixel nearer the reference than 0 (no rebase skipped).
+        const FloatExp q = orbit.IsTiny(m) ? zero : Max(zero, Min(half * size, two - size));
         WideStep& step = lower[static_cast<size_t>(m - 1)];
-        step = {z * ComplexExp::Of(2, 0), ComplexExp::Of(1, 0), r};
+        step = {
+            z * ComplexExp::Of(2, 0), ComplexExp::Of(1, 0), ComplexExp::Of(1, 0), {}, {}, r, q, {}};
     }
     std::vector<BlaStep> packed(lower.size());
     std::transform(lower.begin(), lower.end(), packed.begin(), Packed);
@@ -55,7 +122,9 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon, 
             WideStep& s = upper[t];
             s.a = y.a * x.a;
             s.b = y.a * x.b + y.b;
+            s.c = y.a * x.c + y.c * x.a * x.a;
             s.r = x.a.IsZero() ? zero : Max(zero, Min(x.r, (y.r - x.b.Abs() * dcMax) / x.a.Abs()));
+            SecondOrder(x, y, s.a, s, dcMax, eps);
         }
         packed.resize(upper.size());
         std::transform(upper.begin(), upper.end(), packed.begin(), Packed);
@@ -66,7 +135,6 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon, 
     // pixels' first test: none where the iterate is tiny (those pixels step
     // in wide exponent), nor from an index the shortest steps do not start
     // from, nor from m = 0 or the last.
-    const size_t count = levels_[0].size();
     records_.resize(static_cast<size_t>(last + 1));
     const size_t aligned = (size_t{1} << shortest_) - 1;
     for (int64_t m = 0; m <= last; ++m) {
@@ -78,21 +146,29 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon, 
             const BlaStep& step = levels_[shortest_][offset >> shortest_];
             r2 = step.r2 * Pow2(step.r2e);
             r2 = orbit.IsTiny(m) || r2 < 0x1p-800 ? 0.0 : r2;
+            r2 = orbit.IsTiny(m) ? r2 : std::max(r2, step.q2);
         }
         records_[t] = {orbit.re[t], orbit.im[t], r2, 0.0};
     }
-    radiiFrom_.reserve(count + 1);
-    for (size_t offset = 0; offset < count; ++offset) {
+    const size_t starts =
+        shortest_ < static_cast<int>(levels_.size()) ? levels_[shortest_].size() : 0;
+    radiiFrom_.reserve(starts + 1);
+    for (size_t t = 0; t < starts; ++t) {
         radiiFrom_.push_back(radii_.size());
-        for (size_t k = 0; k < levels_.size() && (offset >> k) < levels_[k].size(); ++k) {
+        const size_t offset = t << shortest_;
+        for (size_t k = shortest_; k < levels_.size() && (offset >> k) < levels_[k].size(); ++k) {
             const BlaStep& step = levels_[k][offset >> k];
             radii_.push_back(step.r2 * Pow2(step.r2e));
-            if ((offset >> k) & 1 || (offset & ((size_t{1} << k) - 1)) != 0) {
+            if ((offset >> k) & 1) {
                 break;
             }
         }
     }
     radiiFrom_.push_back(radii_.size());
+    // Only steps of the shortest length or longer are ever taken.
+    for (int k = 0; k < shortest_ && k < static_cast<int>(levels_.size()); ++k) {
+        levels_[k] = {};
+    }
 }
 
 size_t BlaTable::Bytes() const {

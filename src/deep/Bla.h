@@ -20,19 +20,30 @@ namespace galleri {
 //
 // A long step at great depth multiplies by far more than a double holds
 // (|A| near 1e1000 at 1e-1000), so each number has an exponent of its own.
+//
+// Where d^2 is no longer negligible, the step's second-order form d -> A d
+// + B dc + C d^2 still holds while d^3 is, for |d| from L to Q: it carries
+// a pixel on where its d has grown too large for the bilinear steps (by a
+// minibrot, the last thousands of iterations before it leaves). Below L
+// the terms in d dc and dc^2 it leaves out would count. Only pixels whose
+// d is a plain double (s = 0) take these steps.
 struct BlaStep {
     double ar, ai;  // A = (ar + i ai) 2^ae
     double br, bi;  // B = (br + i bi) 2^be
+    double cr, ci;  // C = (cr + i ci) 2^ce
     double r2;      // R^2 = r2 2^r2e; 0 where the step never holds
-    int32_t ae, be, r2e;
+    double q2, l2;  // Q^2 and L^2 as doubles; q2 = 0 where the second-order form never holds
+    int32_t ae, be, ce, r2e;
 
     // Whether |d| < R for d = w 2^s, |w|^2 = w2.
     bool Holds(double w2, int64_t s) const { return w2 < r2 * Pow2(r2e - 2 * s); }
+    // Whether the second-order form holds for d = w (s = 0), |w|^2 = w2.
+    bool HoldsSecond(double w2) const { return w2 < q2 && w2 >= l2; }
 };
 
 // What the lanes of plain iterations read of an orbit at index m, in one
-// aligned load: Z_m, and the squared radius of the single step from m as
-// Find first tests it (0 where none holds, and at m = 0).
+// aligned load: Z_m, and the squared radius below which some step from m
+// may hold, as Find first tests it (0 where none does, and at m = 0).
 struct alignas(32) LaneRecord {
     double re, im, r2, unused;
 };
@@ -50,9 +61,10 @@ class BlaTable {
     // The longest step from reference index m of at most `most` iterations
     // that holds for d = w 2^s, |w|^2 = w2 and d2 = |d|^2 rounded to a
     // double (0 below its range); null when none does. `length` gets its
-    // iterations.
-    const BlaStep* Find(int64_t m, double w2, int64_t s, double d2, int64_t most,
-                        int64_t& length) const {
+    // iterations, `second` whether it holds only in its second-order form.
+    const BlaStep* Find(int64_t m, double w2, int64_t s, double d2, int64_t most, int64_t& length,
+                        bool& second) const {
+        second = false;
         if (m < 1 || most < (int64_t{1} << shortest_) || levels_.empty()) {
             return nullptr;
         }
@@ -66,33 +78,51 @@ class BlaTable {
         int top = offset == 0 ? static_cast<int>(levels_.size()) - 1 : __builtin_ctzll(offset);
         top = std::min({top, static_cast<int>(levels_.size()) - 1,
                         63 - __builtin_clzll(static_cast<uint64_t>(most))});
+        // Only the levels that have a step from m (the last pair of a level
+        // may have no merged step above it).
+        while (top > shortest_ && static_cast<size_t>(offset >> top) >= levels_[top].size()) {
+            --top;
+        }
+        const BlaStep& first = levels_[shortest_][static_cast<size_t>(offset >> shortest_)];
         int lo = shortest_;
-        if (s == 0) {
+        if (!first.Holds(w2, s)) {
+            // No bilinear step: perhaps one in its second-order form.
+            if (s != 0 || !first.HoldsSecond(w2)) {
+                return nullptr;
+            }
+            lo = shortest_ - 1;
+        } else if (s == 0) {
             // d is w itself: the radii of the steps from m side by side, in
             // a double each, read one after the other (nearly always a few).
-            const size_t from = radiiFrom_[static_cast<size_t>(offset)];
-            const int count = static_cast<int>(radiiFrom_[static_cast<size_t>(offset) + 1] - from);
-            top = std::min(top, count - 1);
-            const double* radii = &radii_[from];
+            const size_t t = static_cast<size_t>(offset >> shortest_);
+            const size_t from = radiiFrom_[t];
+            top = std::min(top, shortest_ + static_cast<int>(radiiFrom_[t + 1] - from) - 1);
+            const double* radii = &radii_[from] - shortest_;
             while (lo < top && w2 < radii[lo + 1]) {
                 ++lo;
             }
         } else {
             // A longer step from m holds for fewer d (its radius is at most
-            // its first half's): the longest that holds by bisection. The
-            // shortest holds, by the test above.
+            // its first half's): the longest that holds by bisection.
             while (lo < top) {
                 const int k = (lo + top + 1) / 2;
-                const size_t t = static_cast<size_t>(offset >> k);
-                if (t < levels_[k].size() && levels_[k][t].Holds(w2, s)) {
+                if (levels_[k][static_cast<size_t>(offset >> k)].Holds(w2, s)) {
                     lo = k;
                 } else {
                     top = k - 1;
                 }
             }
         }
-        length = int64_t{1} << lo;
-        return &levels_[lo][static_cast<size_t>(offset >> lo)];
+        // A longer step in its second-order form beats a bilinear one; its
+        // bounds narrow with the length too.
+        int k = std::max(lo, shortest_);
+        while (s == 0 && k < top &&
+               levels_[k + 1][static_cast<size_t>(offset >> (k + 1))].HoldsSecond(w2)) {
+            ++k;
+        }
+        second = k > lo;
+        length = int64_t{1} << k;
+        return &levels_[k][static_cast<size_t>(offset >> k)];
     }
 
     // Z_m and the squared radius of the shortest step from m (Find's first
@@ -107,9 +137,10 @@ class BlaTable {
     // Z and the shortest steps' radii side by side: most iterations read
     // only these, and the cache holds a long stretch of them.
     std::vector<LaneRecord> records_;
-    // For each m, the squared radii of the steps from m, level by level,
-    // as doubles (as Holds reads them for s = 0): radii_[radiiFrom_[m - 1]
-    // .. radiiFrom_[m]).
+    // For each m the shortest steps start from, the squared radii of the
+    // steps from m, level by level from the shortest, as doubles (as Holds
+    // reads them for s = 0): radii_[radiiFrom_[t] .. radiiFrom_[t + 1]) for
+    // m - 1 = t 2^shortest. The levels below the shortest are kept empty.
     std::vector<double> radii_;
     std::vector<size_t> radiiFrom_;
 };

@@ -51,8 +51,8 @@ struct Quad {
     // The lanes whose iteration k needs more than a plain one: nearer 0
     // than to the reference, escaped by the lagging test, or a step holds.
     // Unscaled, also those whose d fell below 2^-500 in the last iteration
-    // (|d|^2 is then |w|^2, the drift test), in `drifted`.
-    int Needs(int64_t k, int& drifted) {
+    // (|d|^2 is then |w|^2, the drift test, which the driver tells apart).
+    int Needs(int64_t k) {
         // Z and the shortest step's radius of each lane's index, transposed.
         const __m256d a = _mm256_load_pd(&r[0][k].re), b = _mm256_load_pd(&r[1][k].re);
         const __m256d c = _mm256_load_pd(&r[2][k].re), d = _mm256_load_pd(&r[3][k].re);
@@ -60,7 +60,10 @@ struct Quad {
         const __m256d cd0 = _mm256_unpacklo_pd(c, d), cd1 = _mm256_unpackhi_pd(c, d);
         Zr = _mm256_permute2f128_pd(ab0, cd0, 0x20);
         Zi = _mm256_permute2f128_pd(ab1, cd1, 0x20);
-        const __m256d radius2 = _mm256_permute2f128_pd(ab0, cd0, 0x31);
+        __m256d radius2 = _mm256_permute2f128_pd(ab0, cd0, 0x31);
+        if (!kScaled) {
+            radius2 = _mm256_max_pd(radius2, _mm256_set1_pd(0x1p-1000));
+        }
         dr = kScaled ? _mm256_mul_pd(scale, wr) : wr;
         di = kScaled ? _mm256_mul_pd(scale, wi) : wi;
         zr = _mm256_add_pd(Zr, dr);
@@ -72,11 +75,6 @@ struct Quad {
         const __m256d needs = _mm256_or_pd(_mm256_or_pd(_mm256_cmp_pd(z2, dd, _CMP_LT_OQ), escaped),
                                            _mm256_cmp_pd(dd, radius2, _CMP_LT_OQ));
         escaped = _mm256_cmp_pd(z2, _mm256_set1_pd(4.0), _CMP_NLT_UQ);
-        if (!kScaled) {
-            const __m256d drift = _mm256_cmp_pd(dd, _mm256_set1_pd(0x1p-1000), _CMP_LT_OQ);
-            drifted = _mm256_movemask_pd(drift);
-            return _mm256_movemask_pd(_mm256_or_pd(needs, drift));
-        }
         return _mm256_movemask_pd(needs);
     }
     // The iteration Needs tested: d' = (2Z + d) d + dc on d's scale, 2Z + d
@@ -118,13 +116,8 @@ Stops RunLanes(Lanes<8>& lanes) {
     Stops stops;
     int64_t k = 0;
     for (; k < limit; ++k) {
-        int lowDrifted = 0, highDrifted = 0;
-        stops.needs = low.Needs(k, lowDrifted) | (high.Needs(k, highDrifted) << 4);
+        stops.needs = low.Needs(k) | (high.Needs(k) << 4);
         if (stops.needs != 0) {
-            // Unscaled, a lane that drifted takes its w back to normalise
-            // it; whatever else it needs, its walk sees then.
-            stops.drifted = lowDrifted | (highDrifted << 4);
-            stops.needs &= ~stops.drifted;
             break;
         }
         if (kScaled) {

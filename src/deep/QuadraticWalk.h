@@ -179,19 +179,28 @@ class Walk {
             const BlaTable* steps =
                 orbit == orbits_->reference ? orbits_->referenceSteps : orbits_->criticalSteps;
             int64_t length = 0;
-            const BlaStep* b = steps != nullptr
-                                   ? steps->Find(m, p_.wr * p_.wr + p_.wi * p_.wi, p_.s,
-                                                 dr * dr + di * di, budget_ - 1 - n_, length)
-                                   : nullptr;
+            bool second = false;
+            const BlaStep* b =
+                steps != nullptr ? steps->Find(m, p_.wr * p_.wr + p_.wi * p_.wi, p_.s,
+                                               dr * dr + di * di, budget_ - 1 - n_, length, second)
+                                 : nullptr;
             if (b != nullptr) {
                 // d' = A d + B dc = 2^(s+e) (A 2^-e w + B 2^-e u), e the larger
-                // of A's and B's exponents.
-                const int64_t e = std::max(b->ae, b->be);
+                // of A's and B's exponents; in the second-order form also
+                // C d^2, with s = 0 (d = w).
+                const int64_t e = second ? std::max({b->ae, b->be, b->ce}) : std::max(b->ae, b->be);
                 const double fa = Pow2(b->ae - e), fb = Pow2(b->be - e);
                 const double ar = b->ar * fa, ai = b->ai * fa;
                 const double br = b->br * fb, bi = b->bi * fb;
-                const double nr = (ar * p_.wr - ai * p_.wi) + (br * p_.ur - bi * p_.ui);
-                const double ni = (ar * p_.wi + ai * p_.wr) + (br * p_.ui + bi * p_.ur);
+                double nr = (ar * p_.wr - ai * p_.wi) + (br * p_.ur - bi * p_.ui);
+                double ni = (ar * p_.wi + ai * p_.wr) + (br * p_.ui + bi * p_.ur);
+                if (second) {
+                    const double fc = Pow2(b->ce - e);
+                    const double cr = b->cr * fc, ci = b->ci * fc;
+                    const double sr = p_.wr * p_.wr - p_.wi * p_.wi, si = 2 * p_.wr * p_.wi;
+                    nr = nr + (cr * sr - ci * si);
+                    ni = ni + (cr * si + ci * sr);
+                }
                 p_.wr = nr;
                 p_.wi = ni;
                 p_.s += e;
@@ -208,6 +217,16 @@ class Walk {
             const double tr = Zr + (Zr + dr), ti = Zi + (Zi + di);
             const double nr = (tr * p_.wr - ti * p_.wi) + p_.ur;
             const double ni = (tr * p_.wi + ti * p_.wr) + p_.ui;
+            p_.wr = nr;
+            p_.wi = ni;
+            if (p_.Drifted(nr * nr + ni * ni)) {
+                p_.Normalise(dc_);
+            }
+        } else if (Zr == 0 && Zi == 0 && p_.s == 0) {
+            // From the critical point itself (every pixel's start, and each
+            // rebase), with d a plain double: d' = d^2 + dc.
+            const double nr = (p_.wr * p_.wr - p_.wi * p_.wi) + p_.ur;
+            const double ni = 2 * p_.wr * p_.wi + p_.ui;
             p_.wr = nr;
             p_.wi = ni;
             if (p_.Drifted(nr * nr + ni * ni)) {

@@ -87,7 +87,7 @@ ComplexExp ReferenceOrbit::Wide(int64_t m) const {
     return ComplexExp::Of(re[static_cast<size_t>(m)], im[static_cast<size_t>(m)]);
 }
 
-int64_t ReferenceOrbit::NextTiny(int64_t m) const {
+int64_t ReferenceOrbit::SearchTiny(int64_t m) const {
     const auto at = std::lower_bound(tinyAt.begin(), tinyAt.end(), m);
     return at != tinyAt.end() ? *at : Last() + 1;
 }

@@ -34,7 +34,13 @@ struct ReferenceOrbit {
     // Z_m in wide exponent, whatever its size.
     ComplexExp Wide(int64_t m) const;
     // The first tiny iterate's index from m on; past the end if none.
-    int64_t NextTiny(int64_t m) const;
+    int64_t NextTiny(int64_t m) const {
+        // Nearly always past the last one (the start 0): no search.
+        return tinyAt.empty() || m > tinyAt.back() ? Last() + 1 : SearchTiny(m);
+    }
+
+  private:
+    int64_t SearchTiny(int64_t m) const;
 };
 
 // Where an orbit starts: the point of the plane it belongs to (the
