@@ -3,7 +3,8 @@
 // directly in MPFR at the picture's precision and counts the pixels whose
 // colour agrees (EVERY 0: none), and prints a checksum of the whole picture.
 // Run by `scripts/bench --deep-check`. GALLERI_DEEP_LANES=off draws with the
-// pixels one at a time (the same picture, for timing the vector lanes).
+// pixels one at a time, =avx2 in AVX2's lanes without AVX-512's registers
+// (the same picture, for timing the vector lanes).
 //   galleri_deep_check ITEM WxH ITERATIONS LEFT,RIGHT,BOTTOM,TOP [EVERY]
 #include <chrono>
 #include <cstdio>
@@ -27,8 +28,11 @@ int Run(const Command& command, int width, int height, int64_t iterations, const
     PlaneFigure figure = WithBudget(*command.Plane(), iterations);
     const DeepPicture picture = MakeDeepPicture(figure, view, width, height);
     DeepEngine engine;
-    const char* lanes = std::getenv("GALLERI_DEEP_LANES");
-    engine.SetLanes(lanes == nullptr || std::string(lanes) != "off");
+    const std::string lanes =
+        std::getenv("GALLERI_DEEP_LANES") != nullptr ? std::getenv("GALLERI_DEEP_LANES") : "";
+    engine.SetLanes(lanes == "off"    ? LaneSet::None
+                    : lanes == "avx2" ? LaneSet::Avx2
+                                      : BestLaneSet());
     const auto start = std::chrono::steady_clock::now();
     engine.Prepare(picture);
     ScanGrid grid;

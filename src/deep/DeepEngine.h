@@ -10,6 +10,7 @@
 #include "deep/Bla.h"
 #include "deep/FloatExp.h"
 #include "deep/Perturbation.h"
+#include "deep/QuadraticPixel.h"
 #include "deep/ReferenceOrbit.h"
 #include "escape/EscapeScan.h"
 
@@ -94,10 +95,9 @@ class DeepEngine : public EscapeEngine {
     const Progress& GetProgress() const { return progress_; }
     // Bits of the picture's arithmetic.
     long Precision() const { return bits_; }
-    // Whether z^2 + c's pixels may run their plain iterations side by side
-    // in vector lanes where the CPU has them (the default): the same
-    // colours either way.
-    void SetLanes(bool on) { lanes_ = on; }
+    // The vector lanes z^2 + c's pixels run their plain iterations in side
+    // by side (the CPU's best by default): the same colours in any.
+    void SetLanes(LaneSet lanes) { lanes_ = lanes; }
 
   private:
     struct Reference {
@@ -147,7 +147,7 @@ class DeepEngine : public EscapeEngine {
     Progress progress_;
     std::vector<uint32_t> colours_;  // the whole picture, column after column
     bool computed_ = false;
-    bool lanes_ = true;
+    LaneSet lanes_ = BestLaneSet();
 };
 
 }  // namespace galleri

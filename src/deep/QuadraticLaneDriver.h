@@ -31,8 +31,13 @@ struct Lanes {
     alignas(64) std::array<int64_t, kLanes> scaled{};  // all ones where s != 0
     std::array<const LaneRecord*, kLanes> records{};
     std::array<int64_t, kLanes> m{}, n{}, stop{};
+    // Walk::RestartStop of each lane's pixel: a lane may start again from
+    // the critical point by itself where it is not 0.
+    std::array<int64_t, kLanes> restart{};
+    int64_t budget = 0;
 
-    void Load(int lane, const Walk::Pace& pace, bool isScaled) {
+    void Load(int lane, const Walk::Pace& pace, bool isScaled, int64_t restartStop) {
+        restart[lane] = restartStop;
         wr[lane] = pace.wr;
         wi[lane] = pace.wi;
         scale[lane] = pace.scale;
@@ -79,6 +84,7 @@ void DriveLanes(const EscapeParams& params, int64_t budget, const DeepOrbits& or
     std::array<std::optional<Walk>, kLanes> walks;
     std::array<size_t, kLanes> pixel{};
     Lanes<kLanes> lanes;
+    lanes.budget = budget;
     std::array<bool, kLanes> inLanes{};
     size_t next = 0;
     // Brings a lane's pixel to where its next iteration is a plain one (the
@@ -115,7 +121,7 @@ void DriveLanes(const EscapeParams& params, int64_t budget, const DeepOrbits& or
             const bool warm = !drifted && pace.m == pace.stop && pace.m < stop;
             walk.Keep(pace);
             if (warm) {
-                lanes.Load(lane, walk.PaceOf(), walk.IsScaled());
+                lanes.Load(lane, walk.PaceOf(), walk.IsScaled(), walk.RestartStop());
                 inLanes[lane] = true;
                 return true;
             }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "deep/FloatExp.h"
 #include "deep/Perturbation.h"
@@ -20,11 +21,18 @@ namespace galleri {
 DeepPixel PerturbQuadratic(const EscapeParams& params, int64_t budget, const DeepOrbits& orbits,
                            ComplexExp delta);
 
+// The vector lanes the plain iterations of several pixels may run in side
+// by side: none, AVX2, or AVX2's lanes with AVX-512's registers.
+enum class LaneSet { None, Avx2, Avx512 };
+// The best this CPU has.
+LaneSet BestLaneSet();
+// Those this CPU has, None first.
+std::vector<LaneSet> AvailableLaneSets();
+
 // PerturbQuadratic for the pixels deltas[0 .. count) into out[], the same
-// pixels bit for bit; with `lanes`, where the CPU has AVX2, the plain
-// iterations of several pixels run side by side.
+// pixels bit for bit in any lanes (those this CPU lacks fall back on the
+// best it has).
 void PerturbQuadraticMany(const EscapeParams& params, int64_t budget, const DeepOrbits& orbits,
-                          const ComplexExp* deltas, size_t count, DeepPixel* out,
-                          bool lanes = true);
+                          const ComplexExp* deltas, size_t count, DeepPixel* out, LaneSet lanes);
 
 }  // namespace galleri

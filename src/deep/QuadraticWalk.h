@@ -313,6 +313,13 @@ class Walk {
     };
 
     bool IsScaled() const { return p_.s != 0; }
+    // Where a pixel that starts again from the critical point on the orbit
+    // it follows has its next stop, once at index 1: the first tiny iterate
+    // from there or the orbit's end (the budget aside). 0 when it would go
+    // on another orbit (the Julia sets' pixels leaving their reference).
+    int64_t RestartStop() const {
+        return orbit_ == fallback_ ? std::min(orbit_->NextTiny(1), orbit_->Last()) : 0;
+    }
     // Whether the last Advance took a bilinear step: the next is then most
     // likely another.
     bool Stepped() const { return stepped_; }

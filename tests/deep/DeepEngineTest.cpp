@@ -352,15 +352,16 @@ TEST(DeepEngine, LanesGiveTheSamePixels) {
         ScanGrid grid;
         grid.columns = c.width + 1;
         grid.rows = c.height + 1;
-        std::vector<uint32_t> colours[2];
-        for (int lanes = 0; lanes < 2; ++lanes) {
+        std::vector<std::vector<uint32_t>> colours;
+        for (LaneSet lanes : AvailableLaneSets()) {
             DeepEngine engine(2);
-            engine.SetLanes(lanes == 1);
+            engine.SetLanes(lanes);
             ASSERT_TRUE(engine.Prepare(picture));
-            colours[lanes].resize(static_cast<size_t>(grid.columns) * grid.rows);
-            engine.ComputeColumns(c.params, grid, 0, grid.columns, colours[lanes].data());
+            colours.emplace_back(static_cast<size_t>(grid.columns) * grid.rows);
+            engine.ComputeColumns(c.params, grid, 0, grid.columns, colours.back().data());
+            EXPECT_EQ(colours.front(), colours.back())
+                << c.name << " in lanes " << static_cast<int>(lanes);
         }
-        EXPECT_EQ(colours[0], colours[1]) << c.name;
     }
 }
 
