@@ -35,6 +35,11 @@ FloatExp Cbrt(FloatExp x) {
 BlaStep Packed(const WideStep& w) {
     const FloatExp r2 = w.r * w.r;
     const double q2 = (w.q * w.q).ToDouble();
+    const auto within = [](const ComplexExp& x) { return x.IsZero() || (x.e > -900 && x.e < 900); };
+    const bool plain = within(w.a) && within(w.b), plainC = within(w.c);
+    const auto part = [](bool ok, double m, int64_t e) {
+        return ok ? std::ldexp(m, static_cast<int>(e)) : 0.0;
+    };
     return {w.a.re,
             w.a.im,
             w.b.re,
@@ -47,7 +52,15 @@ BlaStep Packed(const WideStep& w) {
             static_cast<int32_t>(w.a.e),
             static_cast<int32_t>(w.b.e),
             static_cast<int32_t>(w.c.e),
-            static_cast<int32_t>(r2.e)};
+            static_cast<int32_t>(r2.e),
+            plain,
+            plainC,
+            part(plain, w.a.re, w.a.e),
+            part(plain, w.a.im, w.a.e),
+            part(plain, w.b.re, w.b.e),
+            part(plain, w.b.im, w.b.e),
+            part(plainC, w.c.re, w.c.e),
+            part(plainC, w.c.im, w.c.e)};
 }
 
 // The second-order form's bounds of the step x then y, which has A = a:

@@ -34,6 +34,10 @@ struct BlaStep {
     double r2;      // R^2 = r2 2^r2e; 0 where the step never holds
     double q2, l2;  // Q^2 and L^2 as doubles; q2 = 0 where the second-order form never holds
     int32_t ae, be, ce, r2e;
+    // A and B, and C, as plain doubles where they lie within 2^-900 ..
+    // 2^900: a pixel whose d is a plain double steps with these at once.
+    bool plain, plainC;
+    double par, pai, pbr, pbi, pcr, pci;
 
     // Whether |d| < R for d = w 2^s, |w|^2 = w2.
     bool Holds(double w2, int64_t s) const { return w2 < r2 * Pow2(r2e - 2 * s); }

@@ -296,25 +296,34 @@ bool DeepEngine::ComputePicture() {
     std::atomic<int64_t> reached{0};
     std::atomic<int64_t> near{0};
     const bool quadratic = Quadratic(picture_.params.kind);
-    auto Tally = [&](int64_t k, const DeepPixel& px) {
+    // What a chunk's pixels tell the statistics, added up once a chunk:
+    // the counters are shared by the threads.
+    struct Tallies {
+        int64_t reached = 0, near = 0, most = -1;
+    };
+    auto Tally = [&](int64_t k, const DeepPixel& px, Tallies& tallies) {
         colours_[static_cast<size_t>(k)] = DeepColour(picture_.params, picture_.budget, px);
         glitchedAt[static_cast<size_t>(k)] = px.glitched ? px.glitchedAt : -1;
         if (px.n >= picture_.budget) {
-            reached.fetch_add(1, std::memory_order_relaxed);
+            ++tallies.reached;
             return;
         }
-        if (px.n > picture_.budget / 2) {
-            near.fetch_add(1, std::memory_order_relaxed);
-        }
+        tallies.near += px.n > picture_.budget / 2 ? 1 : 0;
+        tallies.most = std::max(tallies.most, px.n);
+    };
+    auto Add = [&](const Tallies& tallies) {
+        reached.fetch_add(tallies.reached, std::memory_order_relaxed);
+        near.fetch_add(tallies.near, std::memory_order_relaxed);
         int64_t seen = maxEscaped.load(std::memory_order_relaxed);
-        while (px.n > seen &&
-               !maxEscaped.compare_exchange_weak(seen, px.n, std::memory_order_relaxed)) {
+        while (tallies.most > seen &&
+               !maxEscaped.compare_exchange_weak(seen, tallies.most, std::memory_order_relaxed)) {
         }
     };
     while (!todo.empty()) {
         const size_t refs = references_.size();
         RunPixels(todo.size(), [&](size_t begin, size_t end) {
             std::array<DeepPixel, kChunk> first;
+            Tallies tallies;
             if (quadratic) {
                 QuadraticPixels(&todo[begin], end - begin, references_[firstRef], first.data());
             }
@@ -327,8 +336,9 @@ bool DeepEngine::ComputePicture() {
                 for (size_t r = firstRef + 1; px.glitched && r < refs; ++r) {
                     px = Pixel(column, row, references_[r]);
                 }
-                Tally(k, px);
+                Tally(k, px, tallies);
             }
+            Add(tallies);
         });
         if (cancel_ != nullptr && cancel_->load()) {
             return false;
