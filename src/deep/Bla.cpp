@@ -124,9 +124,17 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon, 
         step = {
             z * ComplexExp::Of(2, 0), ComplexExp::Of(1, 0), ComplexExp::Of(1, 0), {}, {}, r, q, {}};
     }
-    std::vector<BlaStep> packed(lower.size());
-    std::transform(lower.begin(), lower.end(), packed.begin(), Packed);
-    levels_.push_back(std::move(packed));
+    // Only steps of the shortest length or longer are ever taken: the
+    // levels below stay empty.
+    const auto keep = [this](const std::vector<WideStep>& level) {
+        std::vector<BlaStep> packed;
+        if (static_cast<int>(levels_.size()) >= shortest_) {
+            packed.resize(level.size());
+            std::transform(level.begin(), level.end(), packed.begin(), Packed);
+        }
+        levels_.push_back(std::move(packed));
+    };
+    keep(lower);
     while (lower.size() >= 2) {
         std::vector<WideStep> upper(lower.size() / 2);
         for (size_t t = 0; t < upper.size(); ++t) {
@@ -139,9 +147,7 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon, 
             s.r = x.a.IsZero() ? zero : Max(zero, Min(x.r, (y.r - x.b.Abs() * dcMax) / x.a.Abs()));
             SecondOrder(x, y, s.a, s, dcMax, eps);
         }
-        packed.resize(upper.size());
-        std::transform(upper.begin(), upper.end(), packed.begin(), Packed);
-        levels_.push_back(std::move(packed));
+        keep(upper);
         lower = std::move(upper);
     }
     // Z_m beside the radius of the shortest step from m as a double, the
@@ -178,10 +184,6 @@ BlaTable::BlaTable(const ReferenceOrbit& orbit, FloatExp dcMax, double epsilon, 
         }
     }
     radiiFrom_.push_back(radii_.size());
-    // Only steps of the shortest length or longer are ever taken.
-    for (int k = 0; k < shortest_ && k < static_cast<int>(levels_.size()); ++k) {
-        levels_[k] = {};
-    }
 }
 
 size_t BlaTable::Bytes() const {
