@@ -67,67 +67,7 @@ class BlaTable {
     // double (0 below its range); null when none does. `length` gets its
     // iterations, `second` whether it holds only in its second-order form.
     const BlaStep* Find(int64_t m, double w2, int64_t s, double d2, int64_t most, int64_t& length,
-                        bool& second) const {
-        second = false;
-        if (m < 1 || most < (int64_t{1} << shortest_) || levels_.empty()) {
-            return nullptr;
-        }
-        const int64_t offset = m - 1;
-        // A longer step never holds where the shortest from m does not: most
-        // iterations end here. Those radii are doubles (0 where there is no
-        // such step), and a d2 rounded to 0 is below all of them.
-        if (!(d2 < records_[static_cast<size_t>(m)].r2)) {
-            return nullptr;
-        }
-        int top = offset == 0 ? static_cast<int>(levels_.size()) - 1 : __builtin_ctzll(offset);
-        top = std::min({top, static_cast<int>(levels_.size()) - 1,
-                        63 - __builtin_clzll(static_cast<uint64_t>(most))});
-        // Only the levels that have a step from m (the last pair of a level
-        // may have no merged step above it).
-        while (top > shortest_ && static_cast<size_t>(offset >> top) >= levels_[top].size()) {
-            --top;
-        }
-        const BlaStep& first = levels_[shortest_][static_cast<size_t>(offset >> shortest_)];
-        int lo = shortest_;
-        if (!first.Holds(w2, s)) {
-            // No bilinear step: perhaps one in its second-order form.
-            if (s != 0 || !first.HoldsSecond(w2)) {
-                return nullptr;
-            }
-            lo = shortest_ - 1;
-        } else if (s == 0) {
-            // d is w itself: the radii of the steps from m side by side, in
-            // a double each, read one after the other (nearly always a few).
-            const size_t t = static_cast<size_t>(offset >> shortest_);
-            const size_t from = radiiFrom_[t];
-            top = std::min(top, shortest_ + static_cast<int>(radiiFrom_[t + 1] - from) - 1);
-            const double* radii = &radii_[from] - shortest_;
-            while (lo < top && w2 < radii[lo + 1]) {
-                ++lo;
-            }
-        } else {
-            // A longer step from m holds for fewer d (its radius is at most
-            // its first half's): the longest that holds by bisection.
-            while (lo < top) {
-                const int k = (lo + top + 1) / 2;
-                if (levels_[k][static_cast<size_t>(offset >> k)].Holds(w2, s)) {
-                    lo = k;
-                } else {
-                    top = k - 1;
-                }
-            }
-        }
-        // A longer step in its second-order form beats a bilinear one; its
-        // bounds narrow with the length too.
-        int k = std::max(lo, shortest_);
-        while (s == 0 && k < top &&
-               levels_[k + 1][static_cast<size_t>(offset >> (k + 1))].HoldsSecond(w2)) {
-            ++k;
-        }
-        second = k > lo;
-        length = int64_t{1} << k;
-        return &levels_[k][static_cast<size_t>(offset >> k)];
-    }
+                        bool& second) const;
 
     // Z_m and the squared radius of the shortest step from m (Find's first
     // test) side by side for m = 0 .. last; null when there are no steps.

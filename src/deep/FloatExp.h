@@ -85,7 +85,10 @@ struct ComplexExp {
     friend ComplexExp operator*(ComplexExp a, ComplexExp b) {
         return Of(a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re, a.e + b.e);
     }
-    friend ComplexExp operator+(ComplexExp a, ComplexExp b) {
+    // Always inlined: the vector lanes' files, compiled for their own
+    // instruction sets, must not leave an out-of-line copy that could stand
+    // in for everyone's.
+    [[gnu::always_inline]] friend ComplexExp operator+(ComplexExp a, ComplexExp b) {
         if (a.IsZero()) {
             return b;
         }
