@@ -185,46 +185,38 @@ class Walk {
                                                dr * dr + di * di, budget_ - 1 - n_, length, second)
                                  : nullptr;
             if (b != nullptr) {
-                if (p_.s == 0 && b->plain && (!second || b->plainC)) {
-                    // d and dc plain doubles, and the step's numbers too: d' =
-                    // A d + B dc (+ C d^2) as it comes, rounded as the scaled
-                    // form below is, a power of two apart.
-                    double nr =
-                        (b->par * p_.wr - b->pai * p_.wi) + (b->pbr * p_.ur - b->pbi * p_.ui);
-                    double ni =
-                        (b->par * p_.wi + b->pai * p_.wr) + (b->pbr * p_.ui + b->pbi * p_.ur);
-                    if (second) {
-                        const double sr = p_.wr * p_.wr - p_.wi * p_.wi, si = 2 * p_.wr * p_.wi;
-                        nr = nr + (b->pcr * sr - b->pci * si);
-                        ni = ni + (b->pcr * si + b->pci * sr);
-                    }
-                    p_.wr = nr;
-                    p_.wi = ni;
-                    const double big = std::max(std::fabs(nr), std::fabs(ni));
-                    if (!(big >= 0x1p-400 && big < 0x1p400)) {
-                        p_.Normalise(dc_);
-                    }
-                } else {
-                    // d' = A d + B dc = 2^(s+e) (A 2^-e w + B 2^-e u), e the larger
-                    // of A's and B's exponents; in the second-order form also
-                    // C d^2, with s = 0 (d = w).
-                    const int64_t e =
-                        second ? std::max({b->ae, b->be, b->ce}) : std::max(b->ae, b->be);
+                // d' = A d + B dc (+ C d^2 in the second-order form, with s =
+                // 0: d = w). Where d, dc and the step's numbers are plain
+                // doubles they are used as they are; else d' = 2^(s+e) (A
+                // 2^-e w + B 2^-e u ...), e the largest of their exponents:
+                // the same roundings, a power of two apart.
+                const bool plain = p_.s == 0 && b->plain && (!second || b->plainC);
+                int64_t e = 0;
+                double ar = b->par, ai = b->pai, br = b->pbr, bi = b->pbi;
+                double cr = b->pcr, ci = b->pci;
+                if (!plain) {
+                    e = second ? std::max({b->ae, b->be, b->ce}) : std::max(b->ae, b->be);
                     const double fa = Pow2(b->ae - e), fb = Pow2(b->be - e);
-                    const double ar = b->ar * fa, ai = b->ai * fa;
-                    const double br = b->br * fb, bi = b->bi * fb;
-                    double nr = (ar * p_.wr - ai * p_.wi) + (br * p_.ur - bi * p_.ui);
-                    double ni = (ar * p_.wi + ai * p_.wr) + (br * p_.ui + bi * p_.ur);
-                    if (second) {
-                        const double fc = Pow2(b->ce - e);
-                        const double cr = b->cr * fc, ci = b->ci * fc;
-                        const double sr = p_.wr * p_.wr - p_.wi * p_.wi, si = 2 * p_.wr * p_.wi;
-                        nr = nr + (cr * sr - ci * si);
-                        ni = ni + (cr * si + ci * sr);
-                    }
-                    p_.wr = nr;
-                    p_.wi = ni;
-                    p_.s += e;
+                    const double fc = second ? Pow2(b->ce - e) : 0.0;
+                    ar = b->ar * fa;
+                    ai = b->ai * fa;
+                    br = b->br * fb;
+                    bi = b->bi * fb;
+                    cr = b->cr * fc;
+                    ci = b->ci * fc;
+                }
+                double nr = (ar * p_.wr - ai * p_.wi) + (br * p_.ur - bi * p_.ui);
+                double ni = (ar * p_.wi + ai * p_.wr) + (br * p_.ui + bi * p_.ur);
+                if (second) {
+                    const double sr = p_.wr * p_.wr - p_.wi * p_.wi, si = 2 * p_.wr * p_.wi;
+                    nr = nr + (cr * sr - ci * si);
+                    ni = ni + (cr * si + ci * sr);
+                }
+                p_.wr = nr;
+                p_.wi = ni;
+                p_.s += e;
+                const double big = std::max(std::fabs(nr), std::fabs(ni));
+                if (!plain || !(big >= 0x1p-400 && big < 0x1p400)) {
                     p_.Normalise(dc_);
                 }
                 m_ += length;
