@@ -29,11 +29,7 @@ std::string Clock(double seconds) {
 std::string VideoProgressLine(int64_t done, int64_t total, double seconds, int barWidth) {
     total = std::max<int64_t>(total, 1);
     done = std::clamp<int64_t>(done, 0, total);
-    const auto filled = static_cast<int>(done * barWidth / total);
-    std::string line = "[";
-    line.append(static_cast<size_t>(filled), '#');
-    line.append(static_cast<size_t>(barWidth - filled), '-');
-    line += "]  " + std::to_string(done) + "/" + std::to_string(total) + " frames  ";
+    const std::string line = ProgressBar(done, total, barWidth, "frames  ");
     char rest[64];
     if (done == 0 || seconds <= 0) {
         std::snprintf(rest, sizeof rest, "%.1f s", seconds);
@@ -45,31 +41,22 @@ std::string VideoProgressLine(int64_t done, int64_t total, double seconds, int b
     return line + rest;
 }
 
-VideoProgressMeter::VideoProgressMeter(std::FILE* out, bool enabled)
-    : out_(out), enabled_(enabled), start_(Clock::now()), lastShown_(start_) {}
+VideoProgressMeter::VideoProgressMeter(std::FILE* out, bool enabled) : line_(out, enabled) {}
 
 void VideoProgressMeter::Frames(int64_t done, int64_t total) {
-    if (!enabled_) {
+    if (!line_.Enabled()) {
         return;
     }
-    const Clock::time_point now = Clock::now();
-    if (shown_ && done < total && now - lastShown_ < kRedrawEvery) {
+    const TerminalLine::Clock::time_point now = TerminalLine::Clock::now();
+    if (done < total && !line_.Due(now, kRedrawEvery)) {
         return;
     }
-    const double seconds = std::chrono::duration<double>(now - start_).count();
-    // \r and "erase to end of line" redraw the one line in place.
-    std::fprintf(out_, "\r%s\033[K", VideoProgressLine(done, total, seconds, kBarWidth).c_str());
-    std::fflush(out_);
-    shown_ = true;
-    lastShown_ = now;
+    const double seconds = std::chrono::duration<double>(now - line_.Start()).count();
+    line_.Show(VideoProgressLine(done, total, seconds, kBarWidth), now);
 }
 
 void VideoProgressMeter::Finish() {
-    if (shown_) {
-        std::fprintf(out_, "\r\033[K");
-        std::fflush(out_);
-        shown_ = false;
-    }
+    line_.Erase();
 }
 
 }  // namespace galleri

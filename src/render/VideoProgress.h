@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "render/Progress.h"
+
 namespace galleri {
 
 // One line of a video's progress: a bar of `barWidth` cells, the frames
@@ -17,8 +19,6 @@ std::string VideoProgressLine(int64_t done, int64_t total, double seconds, int b
 // each frame (at most a few times a second), erased when the run ends.
 class VideoProgressMeter {
   public:
-    using Clock = std::chrono::steady_clock;
-
     // Shows nothing unless `enabled` (stderr is a terminal).
     VideoProgressMeter(std::FILE* out, bool enabled);
     ~VideoProgressMeter() { Finish(); }
@@ -29,11 +29,7 @@ class VideoProgressMeter {
     void Finish();
 
   private:
-    std::FILE* out_;
-    bool enabled_;
-    Clock::time_point start_;
-    Clock::time_point lastShown_;
-    bool shown_ = false;
+    TerminalLine line_;
 };
 
 }  // namespace galleri
